@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# Glass Meridian set-up on Debian 12: installs the packages the project needs,
+# configures and builds it, then either plays the demo or runs every test.
+#
+#   ./setup.sh play   install, build, start the demo
+#   ./setup.sh test   install, build (also with sanitizers), run all tests
+#
+# Both are idempotent; any failing step stops the script with a message.
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+mode="${1:-}"
+case "$mode" in
+  play|test) ;;
+  *) echo "usage: $0 play|test" >&2; exit 2 ;;
+esac
+
+fail() { echo "setup.sh: $*" >&2; exit 1; }
+step() { echo "== $*"; }
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libsdl2-dev libsdl2-image-dev libphysfs-dev libfltk1.3-dev fluid
+  libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
+  libvorbis-dev libogg-dev libstb-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth xdotool x11-utils ffmpeg
+  clang libclang-rt-14-dev valgrind
+)
+
+install_packages() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if ((${#missing[@]} == 0)); then
+    step "packages: all present"
+    return
+  fi
+  local sudo=()
+  if [[ $(id -u) -ne 0 ]]; then
+    command -v sudo >/dev/null || fail "need root or sudo to install: ${missing[*]}"
+    sudo=(sudo)
+  fi
+  step "installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq || fail "apt-get update failed"
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null \
+    || fail "apt-get install failed for: ${missing[*]}"
+}
+
+build() {  # build DIR [cmake options...]
+  local dir="$1"; shift
+  step "building $dir"
+  cmake -S "$here" -B "$here/$dir" -G Ninja "$@" >/dev/null || fail "configuring $dir failed"
+  cmake --build "$here/$dir" || fail "building $dir failed"
+}
+
+# Tests that need an X server get this one; the rest run headless.
+start_xvfb() {
+  if [[ -n "${DISPLAY:-}" ]] && xdpyinfo >/dev/null 2>&1; then
+    return
+  fi
+  local fifo; fifo="$(mktemp -u)"; mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local number
+  read -r -t 20 number <"$fifo" || fail "Xvfb did not start"
+  rm -f "$fifo"
+  export DISPLAY=":$number"
+  trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+  step "Xvfb on $DISPLAY"
+}
+
+install_packages
+cd "$here"
+
+if [[ "$mode" == play ]]; then
+  build build
+  step "starting the demo"
+  exec "$here/build/bin/glass-meridian"
+fi
+
+werror=OFF
+[[ -n "${CI:-}" ]] && werror=ON
+build build -DGM_WERROR=$werror
+build build-asan -DGM_WERROR=$werror -DGM_SANITIZE=ON
+start_xvfb
+status=0
+for dir in build build-asan; do
+  step "tests in $dir"
+  ctest --test-dir "$here/$dir" --output-on-failure --timeout 300 -j2 || status=1
+done
+((status == 0)) || fail "tests failed"
+step "all tests passed"
