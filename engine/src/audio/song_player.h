@@ -1,0 +1,59 @@
+// One playing song: the Vorbis stream, its decoder thread, the mixer and the
+// SDL audio device, started together and torn down in reverse order.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "audio/sdl_audio_device.h"
+#include "audio/song_decoder.h"
+#include "audio/song_link.h"
+#include "audio/song_mixer.h"
+
+namespace fluxcore::audio {
+
+struct SongPlayerStats {
+    std::int64_t decoderCpuNs;   // decoder thread CPU time
+    std::int64_t callbackNs;     // time spent in the audio callback
+    std::int64_t callbacks;      // audio callbacks so far
+    std::int64_t underrunFrames; // frames played as silence for want of audio
+    int deviceFrames;            // frames per device buffer (the latency allowed for)
+    int rate;
+};
+
+class SongPlayer {
+public:
+    // Opens the song and the device, fills the ring and starts playback.
+    // Null with the reason in `why` on failure.
+    static std::unique_ptr<SongPlayer> start(std::vector<unsigned char> ogg, std::string& why);
+    ~SongPlayer();  // closes the device at once; call fadeOut() first to avoid a click
+
+    SongPlayer(const SongPlayer&) = delete;
+    SongPlayer& operator=(const SongPlayer&) = delete;
+
+    double positionMs();
+    void pause(bool paused) { mixer_->setPaused(paused); }
+    void seekMs(double ms);
+    // Ramps the output to silence and waits (bounded) until the device has
+    // played the ramp.
+    void fadeOut();
+
+    double lengthMs() const;
+    const std::string& driver() const { return device_->driver(); }
+    SongPlayerStats stats() const;
+
+private:
+    SongPlayer() = default;
+    static void fill(void* self, float* out, int frames);
+
+    // Declaration order is teardown order reversed: the device stops calling
+    // the mixer before the decoder joins, and both go before the link.
+    std::unique_ptr<SongLink> link_;
+    std::unique_ptr<SongMixer> mixer_;
+    std::unique_ptr<SongDecoder> decoder_;
+    std::unique_ptr<SdlAudioDevice> device_;
+};
+
+}  // namespace fluxcore::audio
