@@ -1,0 +1,54 @@
+// The generated content of the demo: what each picture is and the bytes of
+// each file the build packs or compiles. Every function is deterministic.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "pcx_writer.h"
+#include "raster.h"
+
+namespace gmcontent {
+
+constexpr int kTitleWidth = 1280;
+constexpr int kTitleHeight = 960;
+constexpr int kParticleSize = 128;
+constexpr int kFontCell = 32;
+constexpr int kFontSheetSize = 16 * kFontCell;
+constexpr int kBannerWidth = 256;
+constexpr int kBannerHeight = 64;
+constexpr int kJpegQuality = 92;
+
+struct RgbaImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;  // RGBA, top row first
+};
+
+struct DialogArt {
+    IndexedImage banner;
+    RgbaImage iconSmall;  // 16 x 16
+    RgbaImage iconBig;    // 32 x 32
+};
+
+RgbImage renderTitleCard();
+RgbImage renderParticle();
+IndexedImage renderFontSheet();
+RgbImage renderBanner();
+RgbaImage renderIcon(int size);
+DialogArt renderDialogArt();
+
+// Files.
+std::vector<uint8_t> titleCardJpeg();
+std::vector<uint8_t> particleJpeg();
+std::vector<uint8_t> fontSheetPcx();
+// C++ source defining glassmeridian::kBanner, kIconSmall and kIconBig.
+std::string dialogResourcesSource(const DialogArt& art);
+
+// Title lettering in the project's typeface: soft coloured glow, then the
+// letters themselves over it. `origin` is the left end of the baseline.
+void paintLettering(RgbImage& image, const std::string& text, Point origin, double scale, double tracking,
+                    double pen, double glow);
+
+}  // namespace gmcontent

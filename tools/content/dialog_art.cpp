@@ -1,0 +1,78 @@
+// The setup dialog's pictures: the banner (the title card's globe and title
+// in a 4:1 strip, reduced to 256 colours) and the window icon, a small glass
+// globe with its lit meridian on a transparent ground.
+#include <algorithm>
+#include <cmath>
+
+#include "backdrop.h"
+#include "content.h"
+#include "glyphs.h"
+#include "palette.h"
+
+namespace gmcontent {
+
+RgbImage renderBanner() {
+    RgbImage image(kBannerWidth, kBannerHeight);
+    const float top[3] = {0.004f, 0.01f, 0.035f};
+    const float bottom[3] = {0.02f, 0.06f, 0.16f};
+    paintSky(image, top, bottom, 0.004, 0xB4A1u);
+
+    GlobeView globe;
+    globe.cx = kBannerWidth * 0.5;
+    globe.cy = 330.0;
+    globe.radius = 300.0;
+    globe.tilt = 0.55;
+    globe.yaw = 0.31;
+    globe.meridians = 24;
+    globe.parallels = 17;
+    globe.line = 0.45;
+    globe.glow = 0.5;
+    paintGlobe(image, globe);
+
+    const std::string title = "GLASS MERIDIAN";
+    const double scale = 1.5, tracking = 2.4;
+    const double width = textWidth(title, tracking) * scale;
+    paintLettering(image, title, {(kBannerWidth - width) / 2.0, 31.0}, scale, tracking, 0.62, 0.9);
+    addGrain(image, 1.0, 0x77E1u);
+    return image;
+}
+
+RgbaImage renderIcon(int size) {
+    // Drawn on a square of side `size` with the globe filling most of it.
+    RgbImage colour(size, size);
+    GlobeView globe;
+    globe.cx = size / 2.0;
+    globe.cy = size / 2.0;
+    globe.radius = size * 0.44;
+    globe.tilt = 0.45;
+    globe.yaw = 0.31;
+    globe.meridians = size >= 32 ? 8 : 4;
+    globe.parallels = size >= 32 ? 3 : 1;
+    globe.line = size >= 32 ? 0.55 : 0.45;
+    globe.glow = size / 64.0;
+    paintGlobe(colour, globe);
+
+    RgbaImage out;
+    out.width = size;
+    out.height = size;
+    out.pixels.resize(static_cast<size_t>(size) * size * 4);
+    const std::vector<uint8_t> rgb = colour.toBytes();
+    const double edge = globe.radius + 0.6;  // the halo's first pixel stays faintly visible
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const double dx = x + 0.5 - globe.cx, dy = y + 0.5 - globe.cy;
+            const double alpha = std::clamp(edge - std::sqrt(dx * dx + dy * dy) + 0.5, 0.0, 1.0);
+            const size_t i = static_cast<size_t>(y) * size + x;
+            for (int c = 0; c < 3; ++c) out.pixels[i * 4 + c] = rgb[i * 3 + c];
+            out.pixels[i * 4 + 3] = static_cast<uint8_t>(std::lround(alpha * 255.0));
+        }
+    }
+    return out;
+}
+
+DialogArt renderDialogArt() {
+    const RgbImage banner = renderBanner();
+    return DialogArt{quantise(banner.toBytes(), banner.width(), banner.height()), renderIcon(16), renderIcon(32)};
+}
+
+}  // namespace gmcontent
