@@ -1,0 +1,78 @@
+// DemoClock logic.
+#include "clock.h"
+
+#include <algorithm>
+
+namespace fluxcore {
+
+void DemoClock::start(double nowMs) {
+    time_ = 0.0;
+    songStart_ = -1.0;
+    songHeld_ = false;
+    paused_ = false;
+    fixed_ = false;
+    anchor(nowMs);
+}
+
+void DemoClock::anchor(double nowMs) {
+    anchorTime_ = time_;
+    anchorWall_ = nowMs;
+}
+
+void DemoClock::releaseHeldSong(SongControl& song) {
+    if (!songHeld_ || time_ < songStart_) return;
+    songHeld_ = false;
+    song.seek(time_ - songStart_);
+    if (!paused_) song.pause(false);
+}
+
+void DemoClock::update(double nowMs, double songPositionMs, SongControl& song) {
+    if (paused_ || fixed_) return;
+    double candidate = anchorTime_ + (nowMs - anchorWall_);
+    if (hasSong() && !songHeld_ && songPositionMs >= 0.0) {
+        candidate = std::max(time_, songStart_ + songPositionMs);
+        // Re-anchor so that the wall clock carries on seamlessly should the
+        // song end or its device go away.
+        anchorTime_ = candidate;
+        anchorWall_ = nowMs;
+    }
+    time_ = std::max(time_, candidate);
+    releaseHeldSong(song);
+}
+
+void DemoClock::setTime(double ms, double nowMs, SongControl& song) {
+    time_ = std::max(0.0, ms);
+    anchor(nowMs);
+    if (!hasSong()) return;
+    if (time_ < songStart_) {
+        if (!songHeld_) {
+            songHeld_ = true;
+            song.pause(true);
+        }
+        song.seek(0.0);
+    } else if (songHeld_) {
+        releaseHeldSong(song);
+    } else {
+        song.seek(time_ - songStart_);
+    }
+}
+
+double DemoClock::seek(double deltaMs, double nowMs, SongControl& song) {
+    setTime(time_ + deltaMs, nowMs, song);
+    return time_;
+}
+
+void DemoClock::setPaused(bool paused, double nowMs, SongControl& song) {
+    if (paused == paused_) return;
+    paused_ = paused;
+    if (!paused_) anchor(nowMs);  // the paused stretch does not count
+    if (hasSong() && !songHeld_) song.pause(paused_);
+}
+
+void DemoClock::setFixed(bool fixed, double nowMs) {
+    if (fixed == fixed_) return;
+    fixed_ = fixed;
+    if (!fixed_) anchor(nowMs);
+}
+
+}  // namespace fluxcore

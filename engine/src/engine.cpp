@@ -1,0 +1,56 @@
+// The engine instance and its release.
+#include "engine.h"
+
+#include <chrono>
+
+#include "audio/audio.h"
+#include "log.h"
+
+namespace fluxcore {
+
+Engine::Engine() { clock.start(wallMs()); }
+
+Engine& engine() {
+    static Engine instance;
+    return instance;
+}
+
+double wallMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+void Engine::release() {
+    audio::stopSong();
+    clock.songStopped();
+    timeline.clear();
+    textures.release();
+    fonts.clear();
+    if (archive) {
+        logf("closing %s", archive->path().c_str());
+        archive.reset();
+    }
+    if (window) {
+        if (stats.frames > 1 && stats.lastMs > stats.firstMs) {
+            const double seconds = (stats.lastMs - stats.firstMs) / 1000.0;
+            logf("%ld frames in %.2f s: %.1f frames per second", stats.frames, seconds,
+                 double(stats.frames - 1) / seconds);
+        }
+        window.reset();
+        logf("window closed");
+    }
+    glState.reset();
+    viewport = Viewport();
+    stats = FrameStats();
+    started = false;
+}
+
+void Engine::resetToDefaults() {
+    release();
+    logging = false;
+    mode = Mode();
+    keys.reset();
+    clock.start(wallMs());
+}
+
+}  // namespace fluxcore

@@ -1,0 +1,70 @@
+// The engine instance: everything the dms* operations share. It is the one
+// global of the library, reached through engine().
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "archive.h"
+#include "clock.h"
+#include "controls.h"
+#include "failure.h"
+#include "fluxcore/texture.h"
+#include "gl_state.h"
+#include "image.h"
+#include "platform/window.h"
+#include "texture_store.h"
+#include "timeline.h"
+
+namespace fluxcore {
+
+// The 3D projection of dmsPerspective3D.
+constexpr double kFieldOfViewDegrees = 45.0;
+constexpr double kNearPlane = 0.1;
+constexpr double kFarPlane = 100.0;
+
+struct Mode {
+    int width = 640;
+    int height = 480;
+    int colourBits = 32;
+    bool fullscreen = false;
+    bool sound = false;
+    bool vsync = false;
+};
+
+struct FrameStats {
+    long frames = 0;
+    double firstMs = 0.0;  // wall time of the first and the latest dmsRun
+    double lastMs = 0.0;
+};
+
+struct Engine {
+    bool logging = false;
+    bool started = false;  // dmsInitEx succeeded in opening the window
+    Mode mode;
+    FailureTexts failures;
+    GlStateCache glState;
+    DemoClock clock;
+    KeyEdges keys;
+    FrameStats stats;
+    Viewport viewport;
+    Timeline timeline;
+    TextureStore textures;
+    std::vector<std::unique_ptr<QUASAR_FLUXCORE::Font>> fonts;
+    std::unique_ptr<Archive> archive;
+    std::unique_ptr<platform::Window> window;
+
+    Engine();
+    // Releases everything dmsShutDown releases: song, effects, textures,
+    // fonts, archive, window. Keeps the settings (logging, clock).
+    void release();
+    // release(), then every setting back as before dmsInitEx.
+    void resetToDefaults();
+};
+
+Engine& engine();
+
+// Monotonic wall time in milliseconds.
+double wallMs();
+
+}  // namespace fluxcore

@@ -1,0 +1,100 @@
+// The state cache, the letter-box computation and the public switches and
+// projections built on them.
+#include "gl_state.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "engine.h"
+#include "failure.h"
+#include "fluxcore/dms.h"
+
+namespace fluxcore {
+
+unsigned int GlStateCache::capabilityFor(int code) {
+    switch (code) {
+        case QUASAR_FLUXCORE::DMS_BLEND: return GL_BLEND;
+        case QUASAR_FLUXCORE::DMS_TEXTURE_2D: return GL_TEXTURE_2D;
+        case QUASAR_FLUXCORE::DMS_DEPTH_TEST: return GL_DEPTH_TEST;
+        case QUASAR_FLUXCORE::DMS_LINE_SMOOTH: return GL_LINE_SMOOTH;
+        case QUASAR_FLUXCORE::DMS_MULTISAMPLE: return GL_MULTISAMPLE;
+        default: return 0;
+    }
+}
+
+void GlStateCache::reset() {
+    states_.fill(Known::Unknown);
+    blendKnown_ = false;
+    blendSource_ = blendDestination_ = 0;
+}
+
+void GlStateCache::set(int code, bool on) {
+    const unsigned int capability = capabilityFor(code);
+    if (capability == 0) fail("state code %d: not an engine state code (0, 2, 3, 20, 22)", code);
+    Known& known = states_[static_cast<std::size_t>(code)];
+    const Known wanted = on ? Known::On : Known::Off;
+    if (known == wanted) return;
+    if (on) {
+        glEnable(capability);
+    } else {
+        glDisable(capability);
+    }
+    known = wanted;
+}
+
+void GlStateCache::enable(int code) { set(code, true); }
+void GlStateCache::disable(int code) { set(code, false); }
+
+void GlStateCache::blendFunc(int source, int destination) {
+    if (blendKnown_ && source == blendSource_ && destination == blendDestination_) return;
+    glBlendFunc(static_cast<GLenum>(source), static_cast<GLenum>(destination));
+    blendKnown_ = true;
+    blendSource_ = source;
+    blendDestination_ = destination;
+}
+
+Viewport letterbox(int modeWidth, int modeHeight, int drawableWidth, int drawableHeight) {
+    Viewport view{0, 0, drawableWidth, drawableHeight};
+    if (modeWidth <= 0 || modeHeight <= 0 || drawableWidth <= 0 || drawableHeight <= 0) return view;
+    // Compare w/h ratios without division: wider display when dw*mh > mw*dh.
+    const long long wide = static_cast<long long>(drawableWidth) * modeHeight;
+    const long long tall = static_cast<long long>(modeWidth) * drawableHeight;
+    if (wide > tall) {
+        view.width = static_cast<int>(std::lround(double(drawableHeight) * modeWidth / modeHeight));
+        view.x = (drawableWidth - view.width) / 2;
+    } else if (wide < tall) {
+        view.height = static_cast<int>(std::lround(double(drawableWidth) * modeHeight / modeWidth));
+        view.y = (drawableHeight - view.height) / 2;
+    }
+    return view;
+}
+
+}  // namespace fluxcore
+
+namespace QUASAR_FLUXCORE {
+
+void myEnable(int code) { fluxcore::engine().glState.enable(code); }
+void myDisable(int code) { fluxcore::engine().glState.disable(code); }
+void myBlendFunc(int source, int destination) { fluxcore::engine().glState.blendFunc(source, destination); }
+
+void dmsPerspective2D(float width, float height) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0.0, width, 0.0, height, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void dmsPerspective3D() {
+    const fluxcore::Engine& e = fluxcore::engine();
+    const double aspect = e.mode.height > 0 ? double(e.mode.width) / e.mode.height : 4.0 / 3.0;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(fluxcore::kFieldOfViewDegrees, aspect, fluxcore::kNearPlane, fluxcore::kFarPlane);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+}  // namespace QUASAR_FLUXCORE

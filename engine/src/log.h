@@ -1,0 +1,10 @@
+// Engine logging on stderr: logf only while logging is switched on, warnf
+// always (for things the viewer asked for and does not get).
+#pragma once
+
+namespace fluxcore {
+
+void logf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void warnf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace fluxcore

@@ -1,0 +1,151 @@
+// The window and its OpenGL context through SDL2.
+#include <SDL.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "failure.h"
+#include "log.h"
+#include "platform/window.h"
+
+namespace fluxcore::platform {
+
+struct Window::Impl {
+    SDL_Window* window = nullptr;
+    SDL_GLContext context = nullptr;
+    bool videoStarted = false;
+    bool gammaSaved = false;
+    bool gammaChanged = false;
+    Uint16 gamma[3][256] = {};
+    std::string description;
+
+    ~Impl() {
+        if (window && gammaChanged && gammaSaved) SDL_SetWindowGammaRamp(window, gamma[0], gamma[1], gamma[2]);
+        if (context) SDL_GL_DeleteContext(context);
+        if (window) SDL_DestroyWindow(window);
+        if (videoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+};
+
+namespace {
+
+// The display as the viewer would name it, for failure texts.
+std::string displayName() {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    if (driver && *driver) return formatText("video driver \"%s\"", driver);
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) return formatText("display \"%s\"", display);
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland) return formatText("display \"%s\"", wayland);
+    return "display (DISPLAY unset)";
+}
+
+struct PixelFormat {
+    int red, green, blue, alpha, depth;
+};
+
+PixelFormat formatFor(int colourBits) {
+    if (colourBits <= 16) return {5, 6, 5, 0, 24};
+    if (colourBits <= 24) return {8, 8, 8, 0, 24};
+    return {8, 8, 8, 8, 24};
+}
+
+void setAttributes(const PixelFormat& format) {
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, format.red);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, format.green);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, format.blue);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, format.alpha);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, format.depth);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+}
+
+}  // namespace
+
+Window::Window(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Window::~Window() = default;
+
+std::unique_ptr<Window> Window::open(const WindowRequest& request) {
+    const std::string display = displayName();
+    auto impl = std::make_unique<Impl>();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("%s: no display (%s)", display.c_str(), SDL_GetError());
+    impl->videoStarted = true;
+
+    // The requested format first, then the plainest one a display may offer.
+    const PixelFormat wanted = formatFor(request.colourBits);
+    const PixelFormat fallbacks[] = {wanted, {1, 1, 1, 0, 16}};
+    const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN |
+                         (request.fullscreen ? Uint32(SDL_WINDOW_FULLSCREEN_DESKTOP) : Uint32(0));
+    std::string lastError = "no attempt";
+    for (const PixelFormat& format : fallbacks) {
+        setAttributes(format);
+        impl->window = SDL_CreateWindow("Glass Meridian", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                        request.width, request.height, flags);
+        if (!impl->window) {
+            lastError = formatText("cannot create window: %s", SDL_GetError());
+            logf("window with R%dG%dB%dA%d depth %d failed: %s", format.red, format.green, format.blue, format.alpha,
+                 format.depth, SDL_GetError());
+            continue;
+        }
+        impl->context = SDL_GL_CreateContext(impl->window);
+        if (impl->context) break;
+        lastError = SDL_GetError();
+        logf("OpenGL context with R%dG%dB%dA%d depth %d failed: %s", format.red, format.green, format.blue,
+             format.alpha, format.depth, lastError.c_str());
+        SDL_DestroyWindow(impl->window);
+        impl->window = nullptr;
+    }
+    if (!impl->context) fail("%s: cannot create OpenGL context (%s)", display.c_str(), lastError.c_str());
+    if (SDL_GL_MakeCurrent(impl->window, impl->context) != 0) {
+        fail("%s: cannot make the OpenGL context current (%s)", display.c_str(), SDL_GetError());
+    }
+    if (SDL_GL_SetSwapInterval(request.vsync ? 1 : 0) != 0 && request.vsync) {
+        logf("vertical sync not available: %s", SDL_GetError());
+    }
+    impl->gammaSaved = SDL_GetWindowGammaRamp(impl->window, impl->gamma[0], impl->gamma[1], impl->gamma[2]) == 0;
+
+    int r = 0, g = 0, b = 0, a = 0, depth = 0, w = 0, h = 0;
+    SDL_GL_GetAttribute(SDL_GL_RED_SIZE, &r);
+    SDL_GL_GetAttribute(SDL_GL_GREEN_SIZE, &g);
+    SDL_GL_GetAttribute(SDL_GL_BLUE_SIZE, &b);
+    SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &a);
+    SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
+    SDL_GL_GetDrawableSize(impl->window, &w, &h);
+    impl->description = formatText("%dx%d %s on %s (video driver %s), drawable %dx%d, colour R%dG%dB%dA%d, depth %d, "
+                                   "vsync %s, gamma ramp %s",
+                                   request.width, request.height, request.fullscreen ? "desktop fullscreen" : "windowed",
+                                   display.c_str(), SDL_GetCurrentVideoDriver(), w, h, r, g, b, a, depth,
+                                   SDL_GL_GetSwapInterval() != 0 ? "on" : "off",
+                                   impl->gammaSaved ? "saved" : "not available");
+    return std::unique_ptr<Window>(new Window(std::move(impl)));
+}
+
+void* Window::handle() const { return impl_->window; }
+
+void Window::drawableSize(int& width, int& height) const { SDL_GL_GetDrawableSize(impl_->window, &width, &height); }
+
+void Window::setTitle(const char* title) { SDL_SetWindowTitle(impl_->window, title ? title : ""); }
+
+void Window::setGamma(float gamma) {
+    if (gamma == 0.0f) {
+        if (impl_->gammaSaved && impl_->gammaChanged) {
+            SDL_SetWindowGammaRamp(impl_->window, impl_->gamma[0], impl_->gamma[1], impl_->gamma[2]);
+            impl_->gammaChanged = false;
+        }
+        return;
+    }
+    Uint16 ramp[256];
+    SDL_CalculateGammaRamp(gamma, ramp);
+    if (SDL_SetWindowGammaRamp(impl_->window, ramp, ramp, ramp) == 0) {
+        impl_->gammaChanged = true;
+    } else {
+        logf("gamma %.2f not available: %s", double(gamma), SDL_GetError());
+    }
+}
+
+const std::string& Window::description() const { return impl_->description; }
+
+}  // namespace fluxcore::platform

@@ -1,0 +1,52 @@
+// The platform seam: the window with its OpenGL context, the keyboard and the
+// program's folder. Only the files in platform/ talk to SDL.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "controls.h"
+
+namespace fluxcore::platform {
+
+struct WindowRequest {
+    int width = 640;
+    int height = 480;
+    int colourBits = 32;
+    bool fullscreen = false;  // desktop fullscreen; the picture keeps the mode's aspect
+    bool vsync = false;
+};
+
+class Window {
+public:
+    // Opens a window with a current OpenGL 1.x compatibility context. Failures
+    // name the display: "<display>: no display (...)", "<display>: cannot
+    // create OpenGL context (...)".
+    static std::unique_ptr<Window> open(const WindowRequest& request);
+    ~Window();  // restores the gamma ramp, destroys context and window, quits video
+
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    void* handle() const;  // the SDL_Window*
+    void drawableSize(int& width, int& height) const;
+    void setTitle(const char* title);
+    // 0 restores the ramp the display had when the window opened; any other
+    // value sets a gamma curve of that exponent. Ignored where unsupported.
+    void setGamma(float gamma);
+    const std::string& description() const;  // what was opened, for the log
+
+    struct Impl;
+
+private:
+    explicit Window(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+// The state of the engine's keys now (the host pumps the event queue).
+KeyState readKeys();
+
+// The folder the program runs from, with a trailing separator; empty if unknown.
+std::string executableFolder();
+
+}  // namespace fluxcore::platform
