@@ -1,0 +1,195 @@
+// Command-line parsing: every option is checked here, so the renderer only
+// sees a consistent request.
+#include "capture/options.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
+
+#include "capture/output_target.h"
+
+namespace capture {
+
+namespace {
+
+constexpr std::int64_t kMaxMs = 24LL * 3600 * 1000;
+
+std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
+                          std::int64_t high) {
+    if (text.empty()) throw UsageError(option + " needs a number");
+    errno = 0;
+    char* end = nullptr;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (*end != '\0' || errno == ERANGE || !(std::isdigit(static_cast<unsigned char>(text[0])) || text[0] == '-'))
+        throw UsageError(option + ": '" + text + "' is not a whole number");
+    if (value < low || value > high)
+        throw UsageError(option + ": " + text + " is out of range (" + std::to_string(low) + " to " +
+                         std::to_string(high) + ")");
+    return value;
+}
+
+void parseGrid(const std::string& text, Options& options) {
+    const auto x = text.find_first_of("xX");
+    if (x == std::string::npos) throw UsageError("--grid: write columns x rows, e.g. 4x3");
+    options.gridColumns = static_cast<int>(parseInteger("--grid", text.substr(0, x), 1, 16));
+    options.gridRows = static_cast<int>(parseInteger("--grid", text.substr(x + 1), 1, 16));
+}
+
+// Fixes the mode from the output choices and rejects combinations that ask
+// for two different things.
+void resolveMode(Options& o, bool haveOutput, bool bench, const std::string& sheet, bool rangeGiven) {
+    const int choices = int(haveOutput) + int(bench) + int(!sheet.empty());
+    if (choices == 0) throw UsageError("nothing to do: give -o FILE, --bench or --contact-sheet FILE");
+    if (choices > 1) throw UsageError("choose one of -o, --bench and --contact-sheet");
+
+    if (bench) {
+        o.mode = Mode::Bench;
+        if (o.frameAtMs >= 0) throw UsageError("--frame-at writes one PNG: it does not go with --bench");
+    } else if (!sheet.empty()) {
+        o.mode = Mode::ContactSheet;
+        o.output = sheet;
+        if (!isPngName(sheet)) throw UsageError("--contact-sheet writes a PNG: name it NAME.png");
+        if (o.frameAtMs >= 0) throw UsageError("--frame-at writes one PNG: it does not go with --contact-sheet");
+    } else if (isPngName(o.output)) {
+        if (parseFramePattern(o.output)) {
+            o.mode = Mode::PngSequence;
+            if (o.frameAtMs >= 0)
+                throw UsageError("--frame-at writes one PNG: name the output without a frame number");
+        } else {
+            o.mode = Mode::SinglePng;
+            if (o.frameAtMs < 0)
+                throw UsageError("'" + o.output +
+                                 "' is a single PNG: add --frame-at MS, or put %05d in the name for a sequence");
+            if (rangeGiven) throw UsageError("--frame-at picks one frame: leave out --from and --to");
+        }
+    } else if (videoFormatFor(o.output)) {
+        o.mode = Mode::Video;
+        if (o.frameAtMs >= 0) throw UsageError("--frame-at writes one PNG: name the output NAME.png");
+    } else {
+        throw UsageError("'" + o.output + "': unknown output type; use .png (one frame or a %05d sequence) or a video (" +
+                         knownVideoExtensions() + ")");
+    }
+    if (o.mode != Mode::SinglePng && o.toMs <= o.fromMs)
+        throw UsageError("--to (" + std::to_string(o.toMs) + ") must be later than --from (" +
+                         std::to_string(o.fromMs) + ")");
+}
+
+}  // namespace
+
+Options parseOptions(int argc, const char* const* argv) {
+    Options o;
+    bool haveOutput = false, bench = false, help = false, rangeGiven = false;
+    std::string sheet;
+
+    using Handler = std::function<void(const std::string&)>;
+    const std::map<std::string, Handler> withValue = {
+        {"-o", [&](const std::string& v) { o.output = v; haveOutput = true; }},
+        {"--output", [&](const std::string& v) { o.output = v; haveOutput = true; }},
+        {"--width", [&](const std::string& v) { o.width = int(parseInteger("--width", v, 16, 8192)); }},
+        {"--height", [&](const std::string& v) { o.height = int(parseInteger("--height", v, 16, 8192)); }},
+        {"--fps", [&](const std::string& v) { o.fps = int(parseInteger("--fps", v, 1, 240)); }},
+        {"--from", [&](const std::string& v) { o.fromMs = parseInteger("--from", v, 0, kMaxMs); rangeGiven = true; }},
+        {"--to", [&](const std::string& v) { o.toMs = parseInteger("--to", v, 1, kMaxMs); rangeGiven = true; }},
+        {"--frame-at", [&](const std::string& v) { o.frameAtMs = parseInteger("--frame-at", v, 0, kMaxMs); }},
+        {"--contact-sheet", [&](const std::string& v) {
+             if (v.empty()) throw UsageError("--contact-sheet needs a file name");
+             sheet = v;
+         }},
+        {"--grid", [&](const std::string& v) { parseGrid(v, o); }},
+        {"--thumb-width", [&](const std::string& v) { o.thumbWidth = int(parseInteger("--thumb-width", v, 16, 4096)); }},
+        {"--crf", [&](const std::string& v) { o.crf = int(parseInteger("--crf", v, 0, 51)); }},
+        {"--preset", [&](const std::string& v) {
+             if (v.empty()) throw UsageError("--preset needs an x264 preset name");
+             o.preset = v;
+         }},
+        {"--ffmpeg", [&](const std::string& v) {
+             if (v.empty()) throw UsageError("--ffmpeg needs a program");
+             o.ffmpeg = v;
+         }},
+        {"--data", [&](const std::string& v) {
+             if (v.empty()) throw UsageError("--data needs an archive file");
+             o.archive = v;
+         }},
+    };
+    const std::map<std::string, std::function<void()>> flags = {
+        {"--bench", [&] { bench = true; }},
+        {"--window", [&] { o.window = true; }},
+        {"--no-audio", [&] { o.audio = false; }},
+        {"--log", [&] { o.engineLog = true; }},
+        {"-h", [&] { help = true; }},
+        {"--help", [&] { help = true; }},
+    };
+
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool inlineValue = false;
+        if (arg.rfind("--", 0) == 0) {
+            const auto eq = arg.find('=');
+            if (eq != std::string::npos) {
+                value = arg.substr(eq + 1);
+                arg.resize(eq);
+                inlineValue = true;
+            }
+        }
+        if (auto f = flags.find(arg); f != flags.end()) {
+            if (inlineValue) throw UsageError(arg + " takes no value");
+            f->second();
+        } else if (auto h = withValue.find(arg); h != withValue.end()) {
+            if (!inlineValue) {
+                if (i + 1 >= argc) throw UsageError(arg + " needs a value");
+                value = argv[++i];
+            }
+            h->second(value);
+        } else if (!arg.empty() && arg[0] == '-') {
+            throw UsageError("unknown option '" + arg + "'");
+        } else {
+            throw UsageError("unexpected argument '" + arg + "' (the output goes after -o)");
+        }
+    }
+    if (help) {
+        o.mode = Mode::Help;
+        return o;
+    }
+    resolveMode(o, haveOutput, bench, sheet, rangeGiven);
+    return o;
+}
+
+std::string usageText() {
+    return R"(usage: glass-meridian-capture [options] -o OUTPUT
+       glass-meridian-capture [options] --bench
+       glass-meridian-capture [options] --contact-sheet FILE.png
+
+Renders Glass Meridian frame by frame on a fixed clock (frame n at n*1000/fps ms
+after --from), so the same command gives the same frames every time. Runs
+headless unless --window is given.
+
+Output (-o):
+  NAME.mp4 | .m4v | .mov | .mkv   H.264 video with the soundtrack (needs ffmpeg)
+  NAME.webm                        VP9 video with the soundtrack (needs ffmpeg)
+  NAME_%05d.png                    one PNG per frame, numbered from 0
+  NAME.png --frame-at MS           the single frame at MS
+
+Options:
+  --width N, --height N   picture size (default 1280 x 720)
+  --fps N                 frames per second (default 60)
+  --from MS, --to MS      the span to render, in ms (default 0 to 49000)
+  --frame-at MS           one frame (with -o NAME.png)
+  --bench                 render without writing; print frame times and peak memory
+  --contact-sheet FILE    a PNG grid of frames at even times across the span
+  --grid CxR              contact sheet columns x rows (default 4x3)
+  --thumb-width PX        contact sheet picture width (default 256)
+  --no-audio              leave the soundtrack out of a video
+  --crf N, --preset NAME  x264 quality (default 18) and speed (default veryfast)
+  --ffmpeg PROGRAM        the ffmpeg to run (default: ffmpeg from PATH)
+  --data FILE             the data archive (default data.pak beside the program)
+  --window                show the frames in a window instead of rendering headless
+  --log                   the engine's log on stderr
+  -h, --help              this text
+)";
+}
+
+}  // namespace capture

@@ -1,0 +1,52 @@
+// Command-line options of glass-meridian-capture and their parsing.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace capture {
+
+// A command line that cannot be run: the message says which option and why.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class Mode {
+    Help,          // print the usage text
+    Video,         // -o NAME.mp4 (or another container): ffmpeg child process
+    PngSequence,   // -o NAME%05d.png: one PNG per frame
+    SinglePng,     // -o NAME.png with --frame-at MS
+    Bench,         // --bench: render only, report frame times
+    ContactSheet,  // --contact-sheet FILE: a grid of frames at even times
+};
+
+struct Options {
+    Mode mode = Mode::Help;
+    std::string output;          // -o, or the contact sheet's file
+    int width = 1280;
+    int height = 720;
+    int fps = 60;
+    std::int64_t fromMs = 0;
+    std::int64_t toMs = 49000;
+    std::int64_t frameAtMs = -1;  // --frame-at; -1 when not given
+    bool window = false;         // show the frames in a window instead of rendering headless
+    bool audio = true;           // mux the soundtrack into a video
+    int crf = 18;                // x264 constant rate factor
+    std::string preset = "veryfast";  // x264 speed preset
+    std::string ffmpeg = "ffmpeg";    // program name (looked up in PATH) or path
+    std::string archive = "data.pak";
+    bool engineLog = false;
+    int gridColumns = 4;         // contact sheet
+    int gridRows = 3;
+    int thumbWidth = 256;
+};
+
+// Parses argv (argv[0] is the program). Throws UsageError on any fault.
+Options parseOptions(int argc, const char* const* argv);
+
+// The --help text.
+std::string usageText();
+
+}  // namespace capture

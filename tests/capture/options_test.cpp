@@ -1,0 +1,116 @@
+// Command-line parsing: the modes each output name selects, the defaults, and
+// the refusals with their messages.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "capture/options.h"
+
+namespace {
+
+using capture::Mode;
+using capture::Options;
+using capture::UsageError;
+
+Options parse(std::initializer_list<const char*> args) {
+    std::vector<const char*> argv = {"glass-meridian-capture"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return capture::parseOptions(static_cast<int>(argv.size()), argv.data());
+}
+
+// The UsageError message for args, or "" if they parse.
+std::string refusal(std::initializer_list<const char*> args) {
+    try {
+        parse(args);
+    } catch (const UsageError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(CaptureOptions, OutputNameSelectsTheMode) {
+    const Options video = parse({"-o", "demo.mp4"});
+    EXPECT_EQ(video.mode, Mode::Video);
+    EXPECT_EQ(video.width, 1280);
+    EXPECT_EQ(video.height, 720);
+    EXPECT_EQ(video.fps, 60);
+    EXPECT_EQ(video.fromMs, 0);
+    EXPECT_EQ(video.toMs, 49000);
+    EXPECT_TRUE(video.audio);
+    EXPECT_FALSE(video.window);
+
+    EXPECT_EQ(parse({"-o", "DEMO.MKV"}).mode, Mode::Video);
+    EXPECT_EQ(parse({"--output=clip.webm"}).mode, Mode::Video);
+    EXPECT_EQ(parse({"-o", "frames/f_%05d.png"}).mode, Mode::PngSequence);
+    EXPECT_EQ(parse({"-o", "f%d.PNG", "--from", "100", "--to", "200"}).mode, Mode::PngSequence);
+
+    const Options single = parse({"-o", "shot.png", "--frame-at", "20000"});
+    EXPECT_EQ(single.mode, Mode::SinglePng);
+    EXPECT_EQ(single.frameAtMs, 20000);
+
+    const Options bench = parse({"--bench", "--width", "1920", "--height=1080"});
+    EXPECT_EQ(bench.mode, Mode::Bench);
+    EXPECT_EQ(bench.width, 1920);
+    EXPECT_EQ(bench.height, 1080);
+
+    const Options sheet = parse({"--contact-sheet", "sheet.png", "--grid", "5x2", "--thumb-width", "200"});
+    EXPECT_EQ(sheet.mode, Mode::ContactSheet);
+    EXPECT_EQ(sheet.output, "sheet.png");
+    EXPECT_EQ(sheet.gridColumns, 5);
+    EXPECT_EQ(sheet.gridRows, 2);
+    EXPECT_EQ(sheet.thumbWidth, 200);
+
+    EXPECT_EQ(parse({"-o", "demo.gif", "--help"}).mode, Mode::Help) << "help is given even for a request it would refuse";
+}
+
+TEST(CaptureOptions, ValuesAndFlags) {
+    const Options o = parse({"-o", "a.mp4", "--fps", "30", "--from", "1500", "--to=3500", "--no-audio", "--window",
+                             "--crf", "23", "--preset", "slow", "--ffmpeg", "/opt/ff/ffmpeg", "--data", "x.pak",
+                             "--log"});
+    EXPECT_EQ(o.fps, 30);
+    EXPECT_EQ(o.fromMs, 1500);
+    EXPECT_EQ(o.toMs, 3500);
+    EXPECT_FALSE(o.audio);
+    EXPECT_TRUE(o.window);
+    EXPECT_EQ(o.crf, 23);
+    EXPECT_EQ(o.preset, "slow");
+    EXPECT_EQ(o.ffmpeg, "/opt/ff/ffmpeg");
+    EXPECT_EQ(o.archive, "x.pak");
+    EXPECT_TRUE(o.engineLog);
+}
+
+TEST(CaptureOptions, RefusesMalformedValues) {
+    EXPECT_NE(refusal({"-o", "a.mp4", "--width", "12x"}).find("not a whole number"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--width", ""}).find("--width needs a number"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "0"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "241"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--from", "-5"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--height", "99999999999999999999"}).find("--height"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--width"}).find("--width needs a value"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "--grid", "4by3"}).find("--grid"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "--grid", "0x3"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "--window=yes"}).find("takes no value"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "--frobnicate"}).find("unknown option '--frobnicate'"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "stray"}).find("unexpected argument 'stray'"), std::string::npos);
+}
+
+TEST(CaptureOptions, RefusesContradictoryRequests) {
+    EXPECT_NE(refusal({}).find("nothing to do"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--bench"}).find("choose one of"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "--contact-sheet", "s.png"}).find("choose one of"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--from", "3000", "--to", "3000"}).find("must be later"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--from", "5000", "--to", "1000"}).find("must be later"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "shot.png"}).find("--frame-at"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "shot.png", "--frame-at", "5", "--from", "0"}).find("leave out --from"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--frame-at", "5"}).find("NAME.png"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "f%04d.png", "--frame-at", "5"}).find("without a frame number"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "--frame-at", "5"}).find("--bench"), std::string::npos);
+    EXPECT_NE(refusal({"--contact-sheet", "sheet.jpg"}).find("NAME.png"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "demo.gif"}).find("unknown output type"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "demo"}).find("unknown output type"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "f%s.png"}).find("unsupported '%' sequence"), std::string::npos);
+}
+
+}  // namespace
