@@ -43,7 +43,7 @@ RgbaImage renderIcon(int size) {
     GlobeView globe;
     globe.cx = size / 2.0;
     globe.cy = size / 2.0;
-    globe.radius = size * 0.44;
+    globe.radius = size * 0.46;
     globe.tilt = 0.45;
     globe.yaw = 0.31;
     globe.meridians = size >= 32 ? 8 : 4;

@@ -1,0 +1,43 @@
+// Decoding helpers for the content tests: SDL2_image from memory and
+// PhysicsFS over an in-memory archive.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace contenttest {
+
+struct SurfaceFree {
+    void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+};
+using Surface = std::unique_ptr<SDL_Surface, SurfaceFree>;
+
+// Decodes with SDL2_image; `type` is "JPG" or "PCX". Null on failure.
+Surface decode(const std::vector<uint8_t>& bytes, const char* type);
+// The same picture converted to RGB24 so pixels can be read directly.
+Surface decodeRgb(const std::vector<uint8_t>& bytes, const char* type);
+const uint8_t* pixelAt(const SDL_Surface* rgb, int x, int y);
+
+// An archive mounted through PhysicsFS for the life of the object.
+class MountedArchive {
+public:
+    explicit MountedArchive(const std::vector<uint8_t>& zip);
+    ~MountedArchive();
+    MountedArchive(const MountedArchive&) = delete;
+    MountedArchive& operator=(const MountedArchive&) = delete;
+    bool ok() const { return ok_; }
+    std::vector<std::string> members() const;  // sorted by PhysicsFS
+    std::vector<uint8_t> read(const std::string& name) const;
+
+private:
+    std::vector<uint8_t> zip_;
+    bool ok_ = false;
+};
+
+std::vector<uint8_t> readAll(const std::string& path);
+
+}  // namespace contenttest
