@@ -67,9 +67,9 @@ void paintSky(RgbImage& image, const float top[3], const float bottom[3], double
         }
     }
     Plane halo = stars;
-    blur(halo, 1.2);
-    image.addGlow(stars, 0.55f, 0.62f, 0.75f);
-    image.addGlow(halo, 1.1f, 1.3f, 1.8f);
+    blur(halo, 1.0);
+    image.addGlow(stars, 0.45f, 0.52f, 0.65f);
+    image.addGlow(halo, 0.8f, 1.0f, 1.4f);
 }
 
 void paintGlobe(RgbImage& image, const GlobeView& v) {
@@ -127,18 +127,18 @@ void paintGlobe(RgbImage& image, const GlobeView& v) {
     const Plane frontCov = frontMask.resolve();
     const Plane litCov = litMask.resolve();
 
-    image.addGlow(backCov, 0.05f, 0.12f, 0.24f);
+    image.addGlow(backCov, 0.04f, 0.09f, 0.19f);
     Plane frontGlow = frontCov;
     blur(frontGlow, 3.0 * v.glow);
-    image.addGlow(frontGlow, 0.10f, 0.28f, 0.55f);
-    image.addGlow(frontCov, 0.16f, 0.42f, 0.72f);
+    image.addGlow(frontGlow, 0.07f, 0.20f, 0.42f);
+    image.addGlow(frontCov, 0.10f, 0.30f, 0.55f);
 
     Plane litWide = litCov;
-    blur(litWide, 16.0 * v.glow);
+    blur(litWide, 10.0 * v.glow);
     Plane litNear = litCov;
-    blur(litNear, 4.0 * v.glow);
-    image.addGlow(litWide, 0.6f, 1.6f, 3.2f);
-    image.addGlow(litNear, 0.6f, 1.1f, 1.6f);
+    blur(litNear, 2.5 * v.glow);
+    image.addGlow(litWide, 2.4f, 6.4f, 12.0f);
+    image.addGlow(litNear, 1.2f, 2.0f, 2.6f);
     image.paintOver(litCov, 0.85f, 0.97f, 1.0f);
 }
 

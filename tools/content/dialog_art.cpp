@@ -15,24 +15,24 @@ RgbImage renderBanner() {
     RgbImage image(kBannerWidth, kBannerHeight);
     const float top[3] = {0.004f, 0.01f, 0.035f};
     const float bottom[3] = {0.02f, 0.06f, 0.16f};
-    paintSky(image, top, bottom, 0.004, 0xB4A1u);
+    paintSky(image, top, bottom, 0.0015, 0xB4A1u);
 
     GlobeView globe;
     globe.cx = kBannerWidth * 0.5;
-    globe.cy = 330.0;
-    globe.radius = 300.0;
+    globe.cy = 306.0;
+    globe.radius = 262.0;
     globe.tilt = 0.55;
-    globe.yaw = 0.31;
-    globe.meridians = 24;
-    globe.parallels = 17;
-    globe.line = 0.45;
+    globe.yaw = 0.05;
+    globe.meridians = 16;
+    globe.parallels = 9;
+    globe.line = 0.4;
     globe.glow = 0.5;
     paintGlobe(image, globe);
 
     const std::string title = "GLASS MERIDIAN";
     const double scale = 1.5, tracking = 2.4;
     const double width = textWidth(title, tracking) * scale;
-    paintLettering(image, title, {(kBannerWidth - width) / 2.0, 31.0}, scale, tracking, 0.62, 0.9);
+    paintLettering(image, title, {(kBannerWidth - width) / 2.0, 30.0}, scale, tracking, 0.62, 0.9);
     addGrain(image, 1.0, 0x77E1u);
     return image;
 }

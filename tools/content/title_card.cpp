@@ -19,9 +19,9 @@ RgbImage renderTitleCard() {
     globe.radius = 800.0;
     globe.tilt = 0.55;
     globe.yaw = 0.31;
-    globe.meridians = 24;
-    globe.parallels = 17;
-    globe.line = 1.1;
+    globe.meridians = 20;
+    globe.parallels = 13;
+    globe.line = 1.0;
     globe.glow = 2.0;
     paintGlobe(image, globe);
 
