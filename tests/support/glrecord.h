@@ -43,7 +43,10 @@ enum class Mode {
 
 void reset();                          // empties the trace, resets counters, matrices and GL state
 void setMode(Mode mode);               // Record by default
-const std::vector<Call>& trace();      // the calls recorded since the last reset
+// The calls recorded since the last reset, built from the compact internal
+// record on demand: a later trace() may move the elements, so hold indices,
+// not references, across further GL calls.
+const std::vector<Call>& trace();
 std::size_t callCount();               // calls since the last reset, in either mode
 std::size_t countOf(const std::string& name);  // calls with this name since the last reset, in either mode
 

@@ -110,7 +110,8 @@ void answer(Fn fn, GLenum pname, T* params) {
     for (int i = 0; i < n; ++i) {
         if constexpr (std::is_same_v<T, GLint>) {
             const double scaled = kind == Kind::Colour ? values[i] * 2147483647.0 : values[i];
-            params[i] = static_cast<GLint>(std::llround(std::min(2147483647.0, std::max(-2147483648.0, scaled))));
+            const double clamped = std::min(2147483647.0, std::max(-2147483648.0, scaled));
+            params[i] = static_cast<GLint>(std::llround(clamped));
         } else if constexpr (std::is_same_v<T, GLboolean>) {
             params[i] = values[i] != 0 ? GL_TRUE : GL_FALSE;
         } else {
