@@ -1,0 +1,243 @@
+// The data archive and the picture decoders on good and broken inputs, with
+// uploads going into the recording GL layer. Every broken input must give a
+// `const char*` failure that names the file and the fault.
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine_harness.h"
+#include "fluxcore.h"
+#include "glrecord.h"
+#include "image.h"
+#include "test_files.h"
+
+using namespace QUASAR_FLUXCORE;
+using enginetest::Bytes;
+
+namespace {
+
+// The failure text of `action`, or "" when it did not fail.
+template <typename Action>
+std::string failureOf(Action action) {
+    try {
+        action();
+    } catch (const char* failure) {
+        return failure ? failure : "(null failure)";
+    }
+    return "";
+}
+
+#define EXPECT_FAILURE(action, ...)                                                    \
+    do {                                                                               \
+        const std::string text_ = failureOf([&] { action; });                          \
+        EXPECT_FALSE(text_.empty()) << #action " did not fail";                        \
+        for (const char* part_ : {__VA_ARGS__}) {                                      \
+            EXPECT_NE(text_.find(part_), std::string::npos) << "missing \"" << part_ << "\" in: " << text_; \
+        }                                                                              \
+    } while (0)
+
+// A 64x64 sheet of 32x32 cells: cell 0 blank, cell 1 inked in columns 3..12,
+// cell 2 one column at 31, cell 3 full.
+Bytes fontSheet(int width = 64, int height = 64) {
+    Bytes indices(static_cast<std::size_t>(width) * height, 0);
+    auto ink = [&](int x, int y) { indices[static_cast<std::size_t>(y) * width + x] = 250; };
+    for (int y = 4; y < 28; ++y) {
+        for (int x = 32 + 3; x <= 32 + 12; ++x) ink(x, y);
+    }
+    if (height >= 64 && width >= 64) {
+        for (int y = 32; y < 40; ++y) ink(31, y);
+        for (int y = 32; y < 64; ++y) {
+            for (int x = 32; x < 64; ++x) ink(x, y);
+        }
+    }
+    return enginetest::makePcx(width, height, indices, enginetest::greyPalette());
+}
+
+class Archive : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::resetEngine();
+        glrecord::reset();
+    }
+    void TearDown() override { testsupport::resetEngine(); }
+
+    std::string pak(const std::vector<std::pair<std::string, Bytes>>& entries, const char* name = "data.pak") {
+        return dir.write(name, enginetest::makeZip(entries));
+    }
+    enginetest::TempDir dir;
+};
+
+TEST_F(Archive, UploadsEveryPictureAndReadsFiles) {
+    const Bytes song = enginetest::textBytes("not really vorbis");
+    testsupport::openArchiveHeadless(pak({{"loadpic.jpg", enginetest::makeJpeg(40, 30, 255, 255, 255)},
+                                          {"particle.jpg", enginetest::makeJpeg(16, 16, 0, 0, 0)},
+                                          {"fontti.pcx", fontSheet()},
+                                          {"song1.ogg", song}})
+                                         .c_str());
+    dmsAddFont(32, 32, "fontti.pcx");
+    dmsUploadTextures();
+
+    EXPECT_EQ(glrecord::countOf("glTexImage2D"), 3u);
+    EXPECT_EQ(glrecord::countOf("gluScaleImage"), 0u);  // the context takes any size
+    Texture* loadpic = dmsGetTexture("loadpic.jpg");
+    EXPECT_EQ(loadpic->getWidth(), 40);
+    EXPECT_EQ(loadpic->getHeight(), 30);
+    EXPECT_NE(loadpic->getID(), dmsGetTexture("particle.jpg")->getID());
+    EXPECT_NE(loadpic->getID(), 0u);
+
+    // Linear filtering, clamped to the edge, RGBA bytes, for each texture.
+    std::size_t linear = 0, clamped = 0;
+    for (const auto& call : glrecord::trace()) {
+        if (call.name == "glTexParameteri" && call.args[2] == GL_LINEAR) ++linear;
+        if (call.name == "glTexParameteri" && call.args[2] == GL_CLAMP_TO_EDGE) ++clamped;
+        if (call.name == "glTexImage2D") {
+            EXPECT_EQ(call.args[6], GL_RGBA);
+            EXPECT_EQ(call.args[7], GL_UNSIGNED_BYTE);
+        }
+    }
+    EXPECT_EQ(linear, 6u);
+    EXPECT_EQ(clamped, 6u);
+
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(dmsReadFile("song1.ogg", bytes));
+    EXPECT_EQ(bytes, song);
+    EXPECT_FALSE(dmsReadFile("song2.ogg", bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FAILURE(dmsGetTexture("song1.ogg"), "song1.ogg: no such texture");
+
+    // Shut-down deletes every texture it made.
+    glrecord::reset();
+    dmsShutDown();
+    std::size_t deleted = 0;
+    for (const auto& call : glrecord::trace()) {
+        if (call.name == "glDeleteTextures") deleted += static_cast<std::size_t>(call.args[0]);
+    }
+    EXPECT_EQ(deleted, 3u);
+    EXPECT_FALSE(dmsReadFile("song1.ogg", bytes));
+}
+
+TEST_F(Archive, FontSheetsAreMeasuredFromTheirInk) {
+    testsupport::openArchiveHeadless(pak({{"fontti.pcx", fontSheet()}}).c_str());
+    dmsAddFont(32, 32, "fontti.pcx");
+    dmsUploadTextures();
+    Font* font = dmsGetFont("fontti.pcx");
+    EXPECT_STREQ(font->fileName, "fontti.pcx");
+    EXPECT_EQ(font->cellWidth, 32);
+    EXPECT_EQ(font->sheetWidth, 64);
+    EXPECT_EQ(font->sheetHeight, 64);
+    EXPECT_EQ(font->glyphCount, 4);
+    EXPECT_EQ(font->textureId, dmsGetTexture("fontti.pcx")->getID());
+    EXPECT_EQ(font->glyphWidth[0], 0);
+    EXPECT_EQ(font->glyphLeft[1], 3);
+    EXPECT_EQ(font->glyphWidth[1], 10);
+    EXPECT_EQ(font->glyphLeft[2], 31);
+    EXPECT_EQ(font->glyphWidth[2], 1);
+    EXPECT_EQ(font->glyphLeft[3], 0);
+    EXPECT_EQ(font->glyphWidth[3], 32);
+    EXPECT_EQ(font->glyphWidth[4], 0);  // beyond the sheet
+    EXPECT_FAILURE(dmsGetFont("other.pcx"), "other.pcx: no such font");
+}
+
+TEST_F(Archive, MissingEmptyAndForeignFilesAreNamedFailures) {
+    const std::string missing = dir.path() + "/data.pak";
+    EXPECT_FAILURE(testsupport::openArchiveHeadless(missing.c_str()), "data.pak", "not found");
+    const std::string empty = dir.write("empty.pak", {});
+    EXPECT_FAILURE(testsupport::openArchiveHeadless(empty.c_str()), "empty.pak", "not a ZIP archive", "empty");
+    const std::string text = dir.write("text.pak", enginetest::textBytes("PK? no, just some text\n"));
+    EXPECT_FAILURE(testsupport::openArchiveHeadless(text.c_str()), "text.pak", "not a ZIP archive");
+    EXPECT_FAILURE(testsupport::openArchiveHeadless(dir.path().c_str()), "not a file");
+    // With no archive open, uploads fail and reads find nothing.
+    EXPECT_FAILURE(dmsUploadTextures(), "no archive");
+    std::vector<unsigned char> bytes;
+    EXPECT_FALSE(dmsReadFile("loadpic.jpg", bytes));
+}
+
+TEST_F(Archive, TruncatedArchivesAreNamedFailures) {
+    const Bytes whole = enginetest::makeZip({{"loadpic.jpg", enginetest::makeJpeg(64, 64, 10, 20, 30)}});
+    // Cut before the central directory: PhysicsFS cannot find the contents.
+    for (std::size_t keep : {whole.size() / 2, whole.size() - 10, std::size_t(4)}) {
+        const std::string path = dir.write("cut.pak", Bytes(whole.begin(), whole.begin() + long(keep)));
+        EXPECT_FAILURE(testsupport::openArchiveHeadless(path.c_str()), "cut.pak", "not a ZIP archive");
+    }
+}
+
+TEST_F(Archive, AnArchiveWithoutANamedFileFailsOnUse) {
+    testsupport::openArchiveHeadless(pak({{"particle.jpg", enginetest::makeJpeg(8, 8, 1, 2, 3)}}).c_str());
+    dmsUploadTextures();
+    EXPECT_FAILURE(dmsGetTexture("loadpic.jpg"), "loadpic.jpg: no such texture");
+    dmsAddFont(32, 32, "fontti.pcx");
+    EXPECT_FAILURE(dmsUploadTextures(), "fontti.pcx: font sheet not found in data.pak");
+}
+
+TEST_F(Archive, CorruptPicturesAreNamedFailures) {
+    const Bytes good = enginetest::makeJpeg(32, 32, 100, 100, 100);
+    struct Case {
+        const char* file;
+        Bytes bytes;
+    };
+    Bytes jpegGarbage = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10};
+    jpegGarbage.insert(jpegGarbage.end(), 200, 0x5A);
+    Bytes pcxHeaderOnly = fontSheet();
+    pcxHeaderOnly.resize(128);
+    Bytes pcxBadSize = fontSheet();
+    pcxBadSize[8] = 0xFF;  // xmax far beyond the data
+    pcxBadSize[9] = 0x7F;
+    pcxBadSize.resize(300);
+    const Case cases[] = {
+        {"garbage.jpg", jpegGarbage},
+        {"text.jpg", enginetest::textBytes("this is no picture")},
+        {"empty.jpg", {}},
+        {"headonly.pcx", pcxHeaderOnly},
+        {"huge.pcx", pcxBadSize},
+        {"text.pcx", enginetest::textBytes("this is no picture either")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        testsupport::resetEngine();
+        testsupport::openArchiveHeadless(pak({{"good.jpg", good}, {c.file, c.bytes}}).c_str());
+        EXPECT_FAILURE(dmsUploadTextures(), c.file, "cannot decode picture");
+    }
+}
+
+TEST_F(Archive, AFontSheetOfTheWrongSizeIsANamedFailure) {
+    testsupport::openArchiveHeadless(pak({{"fontti.pcx", fontSheet(48, 64)}}).c_str());
+    dmsAddFont(32, 32, "fontti.pcx");
+    EXPECT_FAILURE(dmsUploadTextures(), "fontti.pcx: font sheet is 48x64, not a multiple of 32x32 cells");
+}
+
+TEST_F(Archive, BadFontRegistrationsAreNamedFailures) {
+    EXPECT_FAILURE(dmsAddFont(0, 32, "fontti.pcx"), "fontti.pcx", "font cell 0x32");
+    EXPECT_FAILURE(dmsAddFont(32, 32, nullptr), "font needs a file name");
+    const std::string longName(200, 'f');
+    EXPECT_FAILURE(dmsAddFont(32, 32, longName.c_str()), "file name too long");
+}
+
+TEST_F(Archive, AContextWithoutFreeSizesGetsScaledPictures) {
+    fluxcore::Image image;
+    image.width = 100;
+    image.height = 60;
+    image.rgba.assign(100 * 60 * 4, 128);
+    fluxcore::TextureLimits limits;
+    limits.nonPowerOfTwo = false;
+    limits.maxSize = 64;
+    const unsigned int name = fluxcore::uploadTexture(image, limits);
+    EXPECT_NE(name, 0u);
+    EXPECT_EQ(glrecord::countOf("gluScaleImage"), 1u);
+    for (const auto& call : glrecord::trace()) {
+        if (call.name != "glTexImage2D") continue;
+        EXPECT_EQ(call.args[3], 64);  // width: 128 capped at 64
+        EXPECT_EQ(call.args[4], 64);  // height
+    }
+}
+
+TEST_F(Archive, HarnessTexturesStandInForUploads) {
+    testsupport::addTestTexture("loadpic.jpg", 42, 1280, 960);
+    EXPECT_EQ(dmsGetTexture("loadpic.jpg")->getID(), 42u);
+    EXPECT_EQ(dmsGetTexture("loadpic.jpg")->getWidth(), 1280);
+    testsupport::resetEngine();
+    EXPECT_FAILURE(dmsGetTexture("loadpic.jpg"), "no such texture");
+}
+
+}  // namespace

@@ -1,0 +1,220 @@
+// The demo clock, its song following, pause and seek, the key edges, and the
+// engine's small pure helpers (letter-box, archive search, texture sizes).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "archive.h"
+#include "clock.h"
+#include "controls.h"
+#include "engine_harness.h"
+#include "fluxcore.h"
+#include "gl_state.h"
+#include "image.h"
+#include "test_files.h"
+
+using fluxcore::DemoClock;
+
+namespace {
+
+struct FakeSong : fluxcore::SongControl {
+    std::vector<std::string> calls;
+    void pause(bool paused) override { calls.push_back(paused ? "pause" : "resume"); }
+    void seek(double ms) override { calls.push_back("seek " + std::to_string(int(ms))); }
+};
+
+constexpr double kNoSong = -1.0;
+
+TEST(DemoClock, FollowsTheWallClockFromStart) {
+    DemoClock clock;
+    FakeSong song;
+    clock.start(5000.0);
+    EXPECT_EQ(clock.time(), 0.0);
+    clock.update(5016.5, kNoSong, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 16.5);
+    clock.update(7000.0, kNoSong, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 2000.0);
+    EXPECT_TRUE(song.calls.empty());
+}
+
+TEST(DemoClock, FollowsTheSongAndNeverRunsBackwards) {
+    DemoClock clock;
+    FakeSong song;
+    clock.start(0.0);
+    clock.update(2000.0, kNoSong, song);
+    clock.songStarted();  // the song begins at demo time 2000
+    clock.update(2100.0, 90.0, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 2090.0);  // the song, not the wall clock, leads
+    clock.update(2200.0, 230.0, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 2230.0);
+    clock.update(2250.0, 200.0, song);      // a position that went back
+    EXPECT_DOUBLE_EQ(clock.time(), 2230.0);
+    // The song ends: the wall clock carries on from where the song left it.
+    clock.update(2300.0, kNoSong, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 2280.0);
+}
+
+TEST(DemoClock, PauseFreezesTimeAndTheSongAndResumesWithoutAJump) {
+    DemoClock clock;
+    FakeSong song;
+    clock.start(0.0);
+    clock.update(1000.0, kNoSong, song);
+    clock.setPaused(true, 1000.0, song);
+    clock.update(5000.0, kNoSong, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 1000.0);
+    clock.setPaused(false, 5000.0, song);
+    clock.update(5010.0, kNoSong, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 1010.0);
+    EXPECT_TRUE(song.calls.empty());  // no song: nothing to pause
+
+    clock.songStarted();
+    clock.setPaused(true, 5010.0, song);
+    clock.setPaused(true, 5020.0, song);  // twice: once
+    clock.setPaused(false, 5030.0, song);
+    EXPECT_EQ(song.calls, (std::vector<std::string>{"pause", "resume"}));
+}
+
+TEST(DemoClock, SeekMovesTimeAndSongAndClampsAtZero) {
+    DemoClock clock;
+    FakeSong song;
+    clock.start(0.0);
+    clock.update(3000.0, kNoSong, song);
+    EXPECT_DOUBLE_EQ(clock.seek(1000.0, 3000.0, song), 4000.0);
+    clock.update(3500.0, kNoSong, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 4500.0);
+    EXPECT_DOUBLE_EQ(clock.seek(-10000.0, 3500.0, song), 0.0);
+    EXPECT_TRUE(song.calls.empty());
+
+    clock.setTime(2000.0, 3500.0, song);
+    clock.songStarted();
+    clock.seek(1000.0, 3500.0, song);
+    EXPECT_EQ(song.calls.back(), "seek 1000");  // song position = demo time - song start
+}
+
+TEST(DemoClock, SeekingBeforeTheSongHoldsItUntilTheTimeComesBack) {
+    DemoClock clock;
+    FakeSong song;
+    clock.start(0.0);
+    clock.setTime(2000.0, 0.0, song);
+    clock.songStarted();
+    clock.seek(-1500.0, 0.0, song);  // to 500, before the song's 2000
+    EXPECT_TRUE(clock.songHeld());
+    EXPECT_EQ(song.calls, (std::vector<std::string>{"pause", "seek 0"}));
+    // Held, the song's position does not drive the clock.
+    clock.update(1000.0, 0.0, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 1500.0);
+    clock.update(1600.0, 0.0, song);  // 2100: past the song's start
+    EXPECT_DOUBLE_EQ(clock.time(), 2100.0);
+    EXPECT_FALSE(clock.songHeld());
+    EXPECT_EQ(song.calls, (std::vector<std::string>{"pause", "seek 0", "seek 100", "resume"}));
+}
+
+TEST(DemoClock, AFixedClockMovesOnlyBySetTime) {
+    DemoClock clock;
+    FakeSong song;
+    clock.start(0.0);
+    clock.setFixed(true, 0.0);
+    clock.update(10000.0, kNoSong, song);
+    EXPECT_EQ(clock.time(), 0.0);
+    clock.setTime(40.0, 10000.0, song);
+    clock.update(20000.0, kNoSong, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 40.0);
+    clock.setFixed(false, 20000.0);
+    clock.update(20005.0, kNoSong, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 45.0);
+}
+
+TEST(DemoClock, PublicClockStartsAtZeroAndIsMonotonic) {
+    testsupport::resetEngine();
+    QUASAR_FLUXCORE::dmsInitTimer();  // also without dmsInitEx
+    float previous = QUASAR_FLUXCORE::dmsGetTime();
+    EXPECT_GE(previous, 0.0f);
+    EXPECT_LT(previous, 1000.0f);
+    for (int i = 0; i < 1000; ++i) {
+        QUASAR_FLUXCORE::dmsUpdateTimer();
+        const float now = QUASAR_FLUXCORE::dmsGetTime();
+        ASSERT_GE(now, previous);
+        previous = now;
+    }
+    QUASAR_FLUXCORE::dmsSetFixedClock(true);
+    QUASAR_FLUXCORE::dmsSetTime(2500.0f);
+    QUASAR_FLUXCORE::dmsUpdateTimer();
+    EXPECT_EQ(QUASAR_FLUXCORE::dmsGetTime(), 2500.0f);
+    // Without a window the keys are not read and nothing moves.
+    QUASAR_FLUXCORE::dmsCheckControls(1000.0f);
+    EXPECT_EQ(QUASAR_FLUXCORE::dmsGetTime(), 2500.0f);
+    testsupport::resetEngine();
+}
+
+TEST(KeyEdges, EachKeyActsOnceWhenItGoesDown) {
+    fluxcore::KeyEdges edges;
+    fluxcore::KeyState keys;
+    keys.right = true;
+    EXPECT_EQ(edges.next(keys).seekSteps, 1);
+    EXPECT_EQ(edges.next(keys).seekSteps, 0);  // held: no repeat
+    keys.right = false;
+    keys.left = true;
+    EXPECT_EQ(edges.next(keys).seekSteps, -1);
+    keys.left = keys.right = true;  // right goes down while left is held
+    EXPECT_EQ(edges.next(keys).seekSteps, 1);
+    keys = fluxcore::KeyState();
+    keys.space = true;
+    EXPECT_TRUE(edges.next(keys).togglePause);
+    EXPECT_FALSE(edges.next(keys).togglePause);
+    keys.space = false;
+    edges.next(keys);
+    keys.space = true;
+    EXPECT_TRUE(edges.next(keys).togglePause);
+}
+
+TEST(Letterbox, KeepsTheModesAspectOnAnyDisplay) {
+    using fluxcore::letterbox;
+    using fluxcore::Viewport;
+    EXPECT_EQ(letterbox(640, 480, 640, 480), (Viewport{0, 0, 640, 480}));
+    EXPECT_EQ(letterbox(1024, 768, 1920, 1080), (Viewport{240, 0, 1440, 1080}));  // pillar-boxed
+    EXPECT_EQ(letterbox(1280, 1024, 1920, 1080), (Viewport{285, 0, 1350, 1080}));
+    EXPECT_EQ(letterbox(800, 600, 1280, 1024), (Viewport{0, 32, 1280, 960}));  // letter-boxed
+    EXPECT_EQ(letterbox(640, 480, 0, 0), (Viewport{0, 0, 0, 0}));
+}
+
+TEST(ArchiveSearch, BesideTheProgramThenTheDataFolderThenAsGiven) {
+    enginetest::TempDir program, data;
+    const std::vector<std::string> folders{program.path(), data.path()};
+    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), "");
+    data.write("data.pak", enginetest::textBytes("x"));
+    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), data.path() + "/data.pak");
+    program.write("data.pak", enginetest::textBytes("x"));
+    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), program.path() + "/data.pak");
+    const std::string absolute = data.path() + "/data.pak";
+    EXPECT_EQ(fluxcore::locateArchive(absolute, folders), absolute);
+    EXPECT_EQ(fluxcore::locateArchive(data.path() + "/other.pak", folders), "");
+}
+
+TEST(TextureSizes, PowerOfTwoOnlyWhereTheContextNeedsIt) {
+    using fluxcore::textureLimitsFrom;
+    EXPECT_TRUE(textureLimitsFrom("2.1 Mesa", "", 4096).nonPowerOfTwo);
+    EXPECT_TRUE(textureLimitsFrom("1.5", "GL_EXT_a GL_ARB_texture_non_power_of_two", 4096).nonPowerOfTwo);
+    EXPECT_FALSE(textureLimitsFrom("1.5", "GL_ARB_texture_non_power_of_two_x", 4096).nonPowerOfTwo);
+    EXPECT_FALSE(textureLimitsFrom(nullptr, nullptr, 0).nonPowerOfTwo);
+
+    fluxcore::TextureLimits pow2;
+    pow2.maxSize = 1024;
+    EXPECT_EQ(fluxcore::uploadEdge(1280, pow2), 1024);
+    EXPECT_EQ(fluxcore::uploadEdge(960, pow2), 1024);
+    EXPECT_EQ(fluxcore::uploadEdge(128, pow2), 128);
+    EXPECT_EQ(fluxcore::uploadEdge(129, pow2), 256);
+    fluxcore::TextureLimits any;
+    any.nonPowerOfTwo = true;
+    any.maxSize = 4096;
+    EXPECT_EQ(fluxcore::uploadEdge(1280, any), 1280);
+    EXPECT_EQ(fluxcore::uploadEdge(5000, any), 4096);
+
+    EXPECT_TRUE(fluxcore::isPictureFile("loadpic.jpg"));
+    EXPECT_TRUE(fluxcore::isPictureFile("dir/X.JPEG"));
+    EXPECT_TRUE(fluxcore::isPictureFile("fontti.pcx"));
+    EXPECT_FALSE(fluxcore::isPictureFile("song1.ogg"));
+    EXPECT_FALSE(fluxcore::isPictureFile("jpg"));
+}
+
+}  // namespace
