@@ -1,6 +1,7 @@
 // A real window, OpenGL context and texture upload with Mesa, through whichever
 // SDL video driver the environment names (offscreen, or x11 with DISPLAY).
 #include <GL/gl.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -136,6 +137,34 @@ TEST_F(EngineWindow, AMissingArchiveFailsAfterTheWindowAndShutsDownCleanly) {
     // The engine starts again after a failed start.
     const std::string pak = dir.write("data.pak", enginetest::makeZip({{"a.jpg", enginetest::makeJpeg(8, 8, 0, 0, 0)}}));
     EXPECT_TRUE(dmsInitEx(160, 120, 24, false, false, true, pak.c_str()));
+}
+
+TEST_F(EngineWindow, FullscreenKeepsTheModesAspect) {
+    if (lacksDisplay()) GTEST_SKIP() << "no X display (DISPLAY unset)";
+    enginetest::TempDir dir;
+    const std::string pak = dir.write("data.pak", enginetest::makeZip({{"a.jpg", enginetest::makeJpeg(8, 8, 0, 0, 0)}}));
+    ASSERT_TRUE(dmsInitEx(640, 480, 32, true, false, false, pak.c_str()));
+    auto* window = static_cast<SDL_Window*>(dmsGetHDC());
+    SDL_DisplayMode desktop;
+    ASSERT_EQ(SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(window), &desktop), 0) << SDL_GetError();
+    // The window manager sizes the window asynchronously; wait (bounded) for it.
+    int drawable[2] = {};
+    for (int i = 0; i < 200; ++i) {
+        SDL_PumpEvents();
+        SDL_GL_GetDrawableSize(window, &drawable[0], &drawable[1]);
+        if (drawable[0] == desktop.w && drawable[1] == desktop.h) break;
+        SDL_Delay(10);
+    }
+    dmsRun();  // follows the drawable
+    GLint view[4] = {};
+    glGetIntegerv(GL_VIEWPORT, view);
+    ASSERT_GT(view[2], 0);
+    ASSERT_GT(view[3], 0);
+    EXPECT_NEAR(double(view[2]) / view[3], 4.0 / 3.0, 0.01);
+    // Centred: the bars on both sides (or above and below) are equal.
+    EXPECT_NEAR(view[0] * 2 + view[2], drawable[0], 1);
+    EXPECT_NEAR(view[1] * 2 + view[3], drawable[1], 1);
+    EXPECT_TRUE(view[0] == 0 || view[1] == 0);
 }
 
 }  // namespace

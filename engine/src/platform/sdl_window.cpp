@@ -114,10 +114,10 @@ std::unique_ptr<Window> Window::open(const WindowRequest& request) {
     SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &a);
     SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
     SDL_GL_GetDrawableSize(impl->window, &w, &h);
-    impl->description = formatText("%dx%d %s on %s (video driver %s), drawable %dx%d, colour R%dG%dB%dA%d, depth %d, "
+    impl->description = formatText("%dx%d %s, SDL video driver %s, drawable %dx%d, colour R%dG%dB%dA%d, depth %d, "
                                    "vsync %s, gamma ramp %s",
                                    request.width, request.height, request.fullscreen ? "desktop fullscreen" : "windowed",
-                                   display.c_str(), SDL_GetCurrentVideoDriver(), w, h, r, g, b, a, depth,
+                                   SDL_GetCurrentVideoDriver(), w, h, r, g, b, a, depth,
                                    SDL_GL_GetSwapInterval() != 0 ? "on" : "off",
                                    impl->gammaSaved ? "saved" : "not available");
     return std::unique_ptr<Window>(new Window(std::move(impl)));
