@@ -1,0 +1,83 @@
+// Engine start-up and the frame as the demo draws it.
+#include "capture/engine_session.h"
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "capture/window_platform.h"
+#include "fluxcore/dms.h"
+#include "host/timeline.h"
+
+namespace capture {
+
+using namespace QUASAR_FLUXCORE;
+
+EngineSession::EngineSession(const Options& options)
+    : width_(options.width), height_(options.height), window_(options.window) {
+    if (!options.window) setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    // The engine's sound stays off; no audio device is needed or opened.
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+
+    dmsSetLogging(options.engineLog);
+    if (!dmsInitEx(width_, height_, 32, false, false, false, options.archive.c_str())) {
+        dmsShutDown();
+        throw std::runtime_error(std::string("the engine could not open a ") + std::to_string(width_) + "x" +
+                                 std::to_string(height_) + (window_ ? " window" : " offscreen picture"));
+    }
+    try {
+        dmsAddFont(32, 32, "fontti.pcx");
+        glassmeridian::registerTimeline();
+        dmsInitEffects();
+        dmsUploadTextures();
+        dmsInitTimer();
+        dmsSetFixedClock(true);
+
+        int w = 0, h = 0;
+        drawableSize(dmsGetHDC(), w, h);
+        if (w != width_ || h != height_)
+            throw std::runtime_error("the engine's picture is " + std::to_string(w) + "x" + std::to_string(h) +
+                                     ", not the " + std::to_string(width_) + "x" + std::to_string(height_) +
+                                     " asked for");
+    } catch (...) {
+        dmsShutDown();
+        throw;
+    }
+}
+
+EngineSession::~EngineSession() {
+    dmsSetGamma(0);
+    dmsShutDown();
+}
+
+void EngineSession::render(double timeMs) {
+    dmsSetTime(static_cast<float>(timeMs));
+    glClearColor(0, 0, 0, 0);
+    dmsUpdateTimer();  // leaves the fixed time as it is
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    dmsRun();
+}
+
+void EngineSession::waitForGl() { glFinish(); }
+
+void EngineSession::readBack(Frame& frame) {
+    // Errors the frame's drawing left are not the read-back's.
+    for (int i = 0; i < 16 && glGetError() != GL_NO_ERROR; ++i) {
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, frame.rgba.data());
+    const GLenum error = glGetError();
+    if (error != GL_NO_ERROR)
+        throw std::runtime_error("reading the frame back failed (OpenGL error " + std::to_string(error) + ")");
+}
+
+void EngineSession::present() {
+    if (window_) presentWindow(dmsGetHDC());
+}
+
+bool EngineSession::readArchiveFile(const char* name, std::vector<std::uint8_t>& bytes) {
+    return dmsReadFile(name, bytes);
+}
+
+}  // namespace capture

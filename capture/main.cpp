@@ -1,0 +1,34 @@
+// glass-meridian-capture: entry point, error reporting and exit codes.
+#include <cstdio>
+#include <exception>
+
+#include "capture/capture_run.h"
+#include "capture/interrupt.h"
+#include "capture/options.h"
+
+int main(int argc, char** argv) {
+    using namespace capture;
+    const char* const self = "glass-meridian-capture";
+    try {
+        const Options options = parseOptions(argc, argv);
+        if (options.mode == Mode::Help) {
+            std::fputs(usageText().c_str(), stdout);
+            return 0;
+        }
+        installInterruptHandlers();
+        runCapture(options);
+        return 0;
+    } catch (const UsageError& e) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", self, e.what(), self);
+        return 2;
+    } catch (const Interrupted&) {
+        std::fprintf(stderr, "%s: interrupted; no partial output left\n", self);
+        return 130;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", self, e.what());
+        return 1;
+    } catch (const char* message) {
+        std::fprintf(stderr, "%s: engine: %s\n", self, message);
+        return 1;
+    }
+}

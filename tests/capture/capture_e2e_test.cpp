@@ -1,0 +1,329 @@
+// The capture program end to end, headless with Mesa: determinism, what the
+// frames show, the video with its soundtrack, and the failure paths.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <physfs.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "capture/ffmpeg_command.h"
+#include "capture/image.h"
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_STATIC
+#include <stb/stb_image.h>
+#pragma GCC diagnostic pop
+
+namespace {
+
+using capture::Image;
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+// Runs program with args in dir, with env overrides, killing it after
+// timeoutSeconds (a test failure). interruptAfterMs >= 0 sends SIGINT then.
+Result run(const std::string& dir, const std::string& program, const std::vector<std::string>& args,
+           const std::map<std::string, std::string>& env = {}, int timeoutSeconds = 120, int interruptAfterMs = -1) {
+    // Beside the folder, not in it, so they never show in its listing.
+    const std::string outPath = dir + ".stdout", errPath = dir + ".stderr";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0) ::_exit(126);
+        for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    Result r;
+    const auto start = std::chrono::steady_clock::now();
+    bool interrupted = false;
+    for (;;) {
+        int status = 0;
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            break;
+        }
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        if (!interrupted && interruptAfterMs >= 0 && elapsed > std::chrono::milliseconds(interruptAfterMs)) {
+            ::kill(pid, SIGINT);
+            interrupted = true;
+        }
+        if (elapsed > std::chrono::seconds(timeoutSeconds)) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            ADD_FAILURE() << program << " did not end within " << timeoutSeconds << " s";
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    r.out = readText(outPath);
+    r.err = readText(errPath);
+    ::unlink(outPath.c_str());
+    ::unlink(errPath.c_str());
+    return r;
+}
+
+Image loadImage(const std::vector<unsigned char>& bytes) {
+    int w = 0, h = 0, n = 0;
+    unsigned char* data = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &n, 3);
+    Image image;
+    if (!data) return image;
+    image.width = w;
+    image.height = h;
+    image.rgb.assign(data, data + static_cast<std::size_t>(w) * h * 3);
+    stbi_image_free(data);
+    return image;
+}
+
+Image loadPng(const std::string& path) {
+    const std::string bytes = readText(path);
+    return loadImage(std::vector<unsigned char>(bytes.begin(), bytes.end()));
+}
+
+// A file from data.pak, read with the archive library the engine uses.
+std::vector<unsigned char> archiveFile(const char* name) {
+    std::vector<unsigned char> bytes;
+    if (!PHYSFS_init(nullptr)) return bytes;
+    if (PHYSFS_mount(GM_DATA_PAK, nullptr, 1)) {
+        if (PHYSFS_File* f = PHYSFS_openRead(name)) {
+            bytes.resize(static_cast<std::size_t>(PHYSFS_fileLength(f)));
+            if (PHYSFS_readBytes(f, bytes.data(), bytes.size()) != static_cast<PHYSFS_sint64>(bytes.size())) bytes.clear();
+            PHYSFS_close(f);
+        }
+    }
+    PHYSFS_deinit();
+    return bytes;
+}
+
+struct Mean {
+    double r = 0, g = 0, b = 0;
+    double brightness() const { return (r + g + b) / 3; }
+};
+
+Mean meanColour(const Image& image, int y0, int y1) {
+    Mean m;
+    double n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const auto* p = image.pixel(x, y);
+            m.r += p[0];
+            m.g += p[1];
+            m.b += p[2];
+            ++n;
+        }
+    m.r /= n;
+    m.g /= n;
+    m.b /= n;
+    return m;
+}
+
+double meanAbsoluteDifference(const Image& a, const Image& b) {
+    double sum = 0;
+    for (std::size_t i = 0; i < a.rgb.size(); ++i) sum += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
+    return sum / static_cast<double>(a.rgb.size());
+}
+
+std::string tool(const char* name) {
+    const char* path = std::getenv("PATH");
+    return capture::findExecutable(name, path ? path : "");
+}
+
+#define REQUIRE_FFMPEG()                                                          \
+    if (tool("ffmpeg").empty() || tool("ffprobe").empty())                        \
+    GTEST_SKIP() << "ffmpeg and ffprobe are needed for this test and not installed"
+
+// ffprobe's answer for one entry of one stream kind, e.g. ("v:0", "stream=nb_read_frames").
+std::string probe(const std::string& dir, const std::string& file, const std::vector<std::string>& query) {
+    std::vector<std::string> args = {"-v", "error"};
+    args.insert(args.end(), query.begin(), query.end());
+    args.insert(args.end(), {"-of", "default=noprint_wrappers=1:nokey=1", file});
+    Result r = run(dir, tool("ffprobe"), args, {}, 60);
+    while (!r.out.empty() && (r.out.back() == '\n' || r.out.back() == '\r')) r.out.pop_back();
+    return r.out;
+}
+
+// Peak level in dB of the audio between two times, through ffmpeg's volumedetect.
+double peakDb(const std::string& dir, const std::string& file, double from, double to) {
+    const Result r = run(dir, tool("ffmpeg"),
+                         {"-hide_banner", "-nostats", "-i", file, "-af",
+                          "atrim=" + std::to_string(from) + ":" + std::to_string(to) + ",volumedetect", "-f", "null", "-"},
+                         {}, 60);
+    const auto at = r.err.find("max_volume: ");
+    if (at == std::string::npos) return 0.0;
+    return std::strtod(r.err.c_str() + at + 12, nullptr);
+}
+
+class CaptureProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char dir[] = "/tmp/gm-capture-e2e-XXXXXX";
+        ASSERT_NE(mkdtemp(dir), nullptr);
+        dir_ = dir;
+    }
+    void TearDown() override {
+        const std::string cmd = "rm -rf '" + dir_ + "'";
+        if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "could not remove " << dir_;
+    }
+    Result capture(std::vector<std::string> args, const std::map<std::string, std::string>& env = {},
+                   int interruptAfterMs = -1) {
+        args.insert(args.end(), {"--data", GM_DATA_PAK});
+        return run(dir_, GM_CAPTURE_PROGRAM, args, env, 120, interruptAfterMs);
+    }
+    std::string path(const std::string& name) const { return dir_ + "/" + name; }
+    // Everything in the folder, to check that no partial file was left.
+    std::vector<std::string> listing() const {
+        std::vector<std::string> names;
+        const Result r = run(dir_, "/bin/ls", {"-A"}, {}, 10);
+        std::istringstream in(r.out);
+        for (std::string line; std::getline(in, line);) names.push_back(line);
+        return names;
+    }
+
+    std::string dir_;
+};
+
+TEST_F(CaptureProgram, SameCommandGivesTheSamePixels) {
+    // One frame, twice, from separate runs.
+    for (const char* name : {"a.png", "b.png"}) {
+        const Result r = capture({"-o", name, "--frame-at", "20000", "--width", "320", "--height", "240"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+    }
+    const Image a = loadPng(path("a.png")), b = loadPng(path("b.png"));
+    ASSERT_EQ(a.width, 320);
+    ASSERT_EQ(a.height, 240);
+    EXPECT_EQ(a.rgb, b.rgb);
+
+    // A short sequence across the music cue, twice: every frame matches, so
+    // nothing depends on the wall clock or on how fast frames were written.
+    for (const char* pattern : {"x_%02d.png", "y_%02d.png"}) {
+        const Result r = capture({"-o", pattern, "--from", "1950", "--to", "2100", "--width", "160", "--height", "120"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+    }
+    for (int i = 0; i < 9; ++i) {
+        char x[16], y[16];
+        std::snprintf(x, sizeof x, "x_%02d.png", i);
+        std::snprintf(y, sizeof y, "y_%02d.png", i);
+        const Image fx = loadPng(path(x)), fy = loadPng(path(y));
+        ASSERT_EQ(fx.width, 160) << x;
+        EXPECT_EQ(fx.rgb, fy.rgb) << "frame " << i;
+    }
+    EXPECT_FALSE(exists(path("x_09.png"))) << "9 frames at 60 fps fill 1950 to 2100 ms";
+}
+
+TEST_F(CaptureProgram, LoadingPictureFirstThenTheScene) {
+    for (const char* at : {"1000", "20000"}) {
+        const Result r = capture({"-o", std::string("f") + at + ".png", "--frame-at", at, "--width", "320", "--height", "240"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+    }
+    const Image intro = loadPng(path("f1000.png"));
+    const Image scene = loadPng(path("f20000.png"));
+    const Image picture = loadImage(archiveFile("loadpic.jpg"));
+    ASSERT_GT(picture.width, 0) << "loadpic.jpg not readable from " << GM_DATA_PAK;
+    const Image expected = capture::scaleArea(picture, 320, 240);
+
+    // At 1 s the frame is the loading picture, filling the screen.
+    EXPECT_LT(meanAbsoluteDifference(intro, expected), 12.0);
+    EXPECT_GT(meanAbsoluteDifference(scene, expected), 2 * meanAbsoluteDifference(intro, expected));
+    // At 20 s the sky above the scene is black and the grid below is dark blue.
+    const Mean sky = meanColour(scene, 0, 30);
+    const Mean ground = meanColour(scene, 210, 240);
+    EXPECT_LT(sky.brightness(), 4.0);
+    EXPECT_GT(ground.b, ground.g);
+    EXPECT_GT(ground.g, ground.r);
+    EXPECT_GT(ground.b, 20.0);
+    EXPECT_LT(ground.brightness(), 100.0);
+    // The loading picture has no black sky.
+    EXPECT_GT(meanColour(intro, 0, 30).brightness(), sky.brightness() + 2.0);
+}
+
+TEST_F(CaptureProgram, TwoSecondVideoHasItsFramesDurationAndSoundtrack) {
+    REQUIRE_FFMPEG();
+    const Result r = capture({"-o", "clip.mp4", "--from", "1000", "--to", "3000", "--width", "320", "--height", "240"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(listing(), std::vector<std::string>{"clip.mp4"}) << "no temporary files stay behind";
+    EXPECT_EQ(probe(dir_, "clip.mp4", {"-select_streams", "v:0", "-count_frames", "-show_entries", "stream=nb_read_frames"}), "120");
+    EXPECT_EQ(probe(dir_, "clip.mp4", {"-select_streams", "v:0", "-show_entries", "stream=codec_name,width,height,pix_fmt"}),
+              "h264\n320\n240\nyuv420p");
+    EXPECT_NEAR(std::stod(probe(dir_, "clip.mp4", {"-show_entries", "format=duration"})), 2.0, 0.05);
+    EXPECT_EQ(probe(dir_, "clip.mp4", {"-select_streams", "a", "-show_entries", "stream=codec_type"}), "audio");
+    // The music comes in at 2 s of demo time, 1 s into this clip: silence before.
+    EXPECT_LT(peakDb(dir_, "clip.mp4", 0.0, 0.95), -80.0);
+    EXPECT_GT(peakDb(dir_, "clip.mp4", 1.5, 2.0), -55.0);
+}
+
+TEST_F(CaptureProgram, MissingOrFailingFfmpegIsReportedAndLeavesNoFile) {
+    Result r = capture({"-o", "clip.mp4", "--to", "500", "--width", "160", "--height", "120"}, {{"PATH", "/nonexistent"}});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("ffmpeg not found: install it or write PNG frames"), std::string::npos) << r.err;
+    EXPECT_TRUE(listing().empty());
+
+    // A real ffmpeg that refuses the request: its status and words come through.
+    REQUIRE_FFMPEG();
+    r = capture({"-o", "clip.mp4", "--to", "500", "--width", "160", "--height", "120", "--preset", "no-such-preset"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("ffmpeg failed (exit status"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("preset"), std::string::npos) << r.err;
+    EXPECT_TRUE(listing().empty());
+}
+
+TEST_F(CaptureProgram, InterruptRemovesThePartialVideo) {
+    REQUIRE_FFMPEG();
+    const Result r = capture({"-o", "demo.mp4", "--width", "320", "--height", "240"}, {}, 1500);
+    EXPECT_EQ(r.exitCode, 130) << r.err;
+    EXPECT_NE(r.err.find("interrupted"), std::string::npos) << r.err;
+    EXPECT_TRUE(listing().empty());
+}
+
+TEST_F(CaptureProgram, ContactSheetAndBench) {
+    Result r = capture({"--contact-sheet", "sheet.png", "--grid", "3x2", "--thumb-width", "96", "--width", "320",
+                        "--height", "240"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Image sheet = loadPng(path("sheet.png"));
+    EXPECT_EQ(sheet.width, 3 * 96 + 4 * 8);
+    EXPECT_EQ(sheet.height, 2 * (72 + 22) + 3 * 8);
+
+    r = capture({"--bench", "--from", "19000", "--to", "19500", "--width", "320", "--height", "240"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("frames:       30 at 320x240"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("95th percentile"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("peak RSS"), std::string::npos) << r.out;
+    EXPECT_EQ(listing(), std::vector<std::string>{"sheet.png"}) << "--bench writes nothing";
+}
+
+}  // namespace
