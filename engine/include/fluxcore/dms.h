@@ -15,7 +15,7 @@
 
 namespace QUASAR_FLUXCORE {
 
-// Engine state codes for myEnable / myDisable.
+// Engine state codes for myEnable / myDisable. Any other code is a failure.
 enum DmsState {
     DMS_BLEND = 0,        // GL_BLEND
     DMS_TEXTURE_2D = 2,   // GL_TEXTURE_2D
@@ -29,43 +29,87 @@ using DmsHdc = void*;
 
 // --- start-up and shut-down -------------------------------------------------
 FLUXCORE_API void dmsSetLogging(bool enabled);  // log opens, loads and choices on stderr
-// Opens the window and its OpenGL 1.x context and the archive. fullscreen: desktop
-// fullscreen keeping the mode's aspect; sound: music on; vsync: wait for the display.
+// Opens the window and its OpenGL 1.x compatibility context (colourBits: 16, 24
+// or 32; depth buffer 24) and the archive. fullscreen: desktop fullscreen, the
+// picture letter- or pillar-boxed to the mode's aspect; sound: music on; vsync:
+// wait for the display. The archive is looked for beside the program, then in
+// the installed data folder, then as given (an absolute path only as given).
+// Returns true; failures ("<display>: no display (...)", "<display>: cannot
+// create OpenGL context (...)", "data.pak: not found (...)", "data.pak: not a
+// ZIP archive (...)") are thrown, and dmsShutDown then releases what was opened.
 FLUXCORE_API bool dmsInitEx(int width, int height, int colourBits, bool fullscreen,
                             bool sound, bool vsync, const char* archive);
-FLUXCORE_API void dmsShutDown();                 // releases everything; safe without dmsInitEx and twice
-FLUXCORE_API void dmsSetGamma(float gamma);      // 0 restores the display's own gamma ramp
+// Stops the music, deletes the registered effects (through their virtual
+// destructors), the textures and fonts, closes the archive, restores the gamma
+// ramp and closes the window. Safe without dmsInitEx and safe twice.
+FLUXCORE_API void dmsShutDown();
+FLUXCORE_API void dmsSetGamma(float gamma);      // 0 restores the display's own gamma ramp; no-op without a window
 FLUXCORE_API void dmsMsg(const char* format, ...) __attribute__((format(printf, 1, 2)));  // printf to stderr
 
 // --- clock ------------------------------------------------------------------
-FLUXCORE_API void dmsInitTimer();     // demo time starts at 0 now
+// The clock is monotonic (steady clock, milliseconds). While a song plays it
+// follows the song's position from the demo time the song started at, and
+// dmsUpdateTimer never moves it backwards; only seeking does.
+FLUXCORE_API void dmsInitTimer();     // demo time starts at 0 now; safe without dmsInitEx
 FLUXCORE_API void dmsUpdateTimer();   // advances the demo time (music position while it plays)
 FLUXCORE_API float dmsGetTime();      // demo time in ms
 FLUXCORE_API void dmsSetFixedClock(bool fixed);  // fixed: dmsUpdateTimer leaves the time to dmsSetTime
 FLUXCORE_API void dmsSetTime(float ms);          // sets the demo time (seeks the music with it)
-FLUXCORE_API void dmsCheckControls(float step);  // engine keys: Left/Right seek by step ms, Space pauses
+// The engine's keys, read once per call, each acting when it goes down:
+//   Left   seek back by step ms (not below 0)
+//   Right  seek forward by step ms
+//   Space  pause / resume (clock and music)
+// Seeking before the song's start holds the song at its beginning until the
+// clock reaches it again. The host pumps the event queue; no-op without a window.
+FLUXCORE_API void dmsCheckControls(float step);
 
 // --- timeline ---------------------------------------------------------------
-// Registers an effect for start <= time < end; the engine owns it from now on.
+// An effect is active for start <= time < end: at time == end the next effect
+// takes over, and a zero-length (or reversed) interval is never active.
+// Overlapping effects all run, in registration order, each drawing over what
+// the ones before it drew.
+//
+// Registers an effect; the engine owns it from now on and deletes it in
+// dmsShutDown. A null effect or one registered twice is a failure.
 FLUXCORE_API void dmsAddEffect(unsigned int start, unsigned int end, const char* name, Base* effect);
-FLUXCORE_API void dmsInitEffects();  // calls init(start, end) of every effect, in registration order
-FLUXCORE_API void dmsRun();          // update then draw of each active effect, in registration order
+// Calls init(start, end) of every effect, in registration order; an init
+// answering false is a failure naming the effect.
+FLUXCORE_API void dmsInitEffects();
+// For each active effect, in registration order: dmsPerspective3D (so the 3D
+// projection is set and an identity model-view current), then time is set,
+// then update, then draw.
+FLUXCORE_API void dmsRun();
 
 // --- window -----------------------------------------------------------------
 FLUXCORE_API DmsHdc dmsGetHDC();                    // the window, for the host's buffer swap
 FLUXCORE_API void dmsSetWindowTitle(const char* title);  // window caption
 
 // --- archive, textures, fonts, music ----------------------------------------
-FLUXCORE_API void dmsAddFont(int cellWidth, int cellHeight, const char* file);  // registers a glyph sheet
-FLUXCORE_API void dmsUploadTextures();               // decodes and uploads every picture of the archive
+// Registers a glyph sheet of cells (character code = cell index, row by row).
+// At upload the sheet must be a whole number of cells; glyph extents are
+// measured from the ink and the sheet's brightness becomes its alpha.
+FLUXCORE_API void dmsAddFont(int cellWidth, int cellHeight, const char* file);
+// Decodes every .jpg, .jpeg and .pcx of the archive and uploads it as an RGBA
+// texture (linear filtering, clamped to the edge; scaled to powers of two only
+// where the context needs it). A picture that does not decode is a failure
+// naming it.
+FLUXCORE_API void dmsUploadTextures();
 FLUXCORE_API Texture* dmsGetTexture(const char* file);  // the texture from that file; unknown: failure
 FLUXCORE_API Font* dmsGetFont(const char* file);        // a registered font; unknown: failure
 FLUXCORE_API bool dmsReadFile(const char* file, std::vector<unsigned char>& bytes);  // archive file; false if absent
-FLUXCORE_API void dmsPlaySong(int n);                // plays "song<n>.ogg" from the archive
+// Plays "song<n>.ogg" from the archive. With sound off, without the song or
+// without an audio device it logs why and the demo plays on silently.
+FLUXCORE_API void dmsPlaySong(int n);
 
 // --- projection and cached state --------------------------------------------
-FLUXCORE_API void dmsPerspective2D(float width, float height);  // (0,0)-(width,height) fills the picture
-FLUXCORE_API void dmsPerspective3D();                           // the engine's 3D perspective back
+// (0,0)-(width,height) fills the picture (orthographic); leaves an identity
+// model-view matrix current.
+FLUXCORE_API void dmsPerspective2D(float width, float height);
+// The 3D projection: 45 degrees vertical field of view, the mode's aspect,
+// near 0.1, far 100; leaves an identity model-view matrix current.
+FLUXCORE_API void dmsPerspective3D();
+// The switches below remember what they set since the context was made, so a
+// switch to the current value makes no GL call.
 FLUXCORE_API void myEnable(int code);               // switches on a DmsState; no GL call if already on
 FLUXCORE_API void myDisable(int code);              // switches off a DmsState; no GL call if already off
 FLUXCORE_API void myBlendFunc(int source, int destination);  // glBlendFunc unless already set
