@@ -1,0 +1,129 @@
+// The driver: start-up, frame loop and shut-down (see driver.h).
+#include "host/driver.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+namespace glassmeridian {
+namespace {
+
+constexpr int kFailureExitCode = 1;
+
+struct LoopState {
+    bool quit = false;
+    bool musicStarted = false;
+    int lastMessageCode = 0;  // parameter of the last message taken from the queue
+};
+
+void startEngine(EngineApi& engine, const LaunchSettings& settings) {
+    engine.setLogging(settings.readOption);
+    if (!engine.initEx(settings.width, settings.height, settings.colourBits, settings.seeOption,
+                       settings.hearOption, settings.waitOption, "data.pak")) {
+        throw "the engine could not open its window";
+    }
+    engine.addFont(32, 32, "fontti.pcx");
+    engine.registerTimeline();
+    engine.initEffects();
+    engine.uploadTextures();
+}
+
+void drawFrame(EngineApi& engine, Platform& platform, LoopState& state) {
+    engine.clearColour();
+    engine.updateTimer();
+    engine.checkControls(1000.0f);
+    if (platform.escapeHeld()) {
+        state.quit = true;  // the frame still completes and is shown
+    }
+    engine.clearBuffers();
+    engine.run();
+    platform.swapBuffers(engine.hdc());
+
+    const float t = engine.time();
+    char title[256];
+    std::memset(title, 0, sizeof title);
+    std::snprintf(title, sizeof title, "Time: %fs", t * 0.001);
+    engine.setWindowTitle(title);
+
+    if (t >= kDemoEndMs) {
+        state.quit = true;
+    }
+    if (!state.musicStarted && t >= kMusicStartMs) {  // also in the frame that set quit
+        engine.playSong(1);
+        state.musicStarted = true;
+    }
+}
+
+void runLoop(EngineApi& engine, Platform& platform, LoopState& state) {
+    while (!state.quit) {
+        const PlatformEvent event = platform.pollEvent();
+        switch (event.kind) {
+            case PlatformEvent::Kind::Quit:
+                state.quit = true;
+                state.lastMessageCode = event.code;
+                break;
+            case PlatformEvent::Kind::Other:
+                state.lastMessageCode = event.code;
+                break;
+            case PlatformEvent::Kind::Empty:
+                drawFrame(engine, platform, state);
+                break;
+        }
+    }
+}
+
+// Runs body; a failure of any kind is written through the engine's message
+// output as "Exception: <text>" and reported as false.
+template <typename Body>
+bool guarded(EngineApi& engine, Body&& body) {
+    std::string text;
+    try {
+        body();
+        return true;
+    } catch (const char* failure) {
+        text = failure ? failure : "(no message)";
+    } catch (const std::exception& failure) {
+        text = failure.what();
+    } catch (...) {
+        text = "unknown failure";
+    }
+    const std::string line = "Exception: " + text + "\n";
+    engine.message(line.c_str());
+    return false;
+}
+
+}  // namespace
+
+int runDemo(EngineApi& engine, Platform& platform, SetupDialog& dialog) {
+    LoopState state;
+    bool failed = false;
+
+    const bool ranClean = guarded(engine, [&] {
+        LaunchSettings settings;
+        const DialogOutcome outcome = dialog.run(settings);
+        if (!outcome.shown) {
+            const std::string line = "Setup dialog: " + outcome.failure + "\n";
+            engine.message(line.c_str());
+            failed = true;
+        }
+        if (outcome.shown && settings.accepted) {
+            startEngine(engine, settings);
+        } else {
+            state.quit = true;
+        }
+        engine.initTimer();
+        runLoop(engine, platform, state);
+    });
+
+    // Each shut-down step runs even when the one before it failed.
+    const bool gammaClean = guarded(engine, [&] { engine.setGamma(0.0f); });
+    const bool shutClean = guarded(engine, [&] { engine.shutDown(); });
+
+    if (failed || !ranClean || !gammaClean || !shutClean) {
+        return kFailureExitCode;
+    }
+    return state.lastMessageCode;
+}
+
+}  // namespace glassmeridian

@@ -1,0 +1,18 @@
+// LaunchSettings: the viewer's choices for one run, filled by the setup dialog
+// and read by the driver when it starts the engine.
+#pragma once
+
+namespace glassmeridian {
+
+struct LaunchSettings {
+    int width = 640;         // screen width in pixels
+    int height = 480;        // screen height in pixels
+    int colourBits = 32;     // colour depth in bits
+    bool seeOption = false;  // "Sehen": full screen
+    bool hearOption = false; // "Hören": music on
+    bool waitOption = false; // "Warten": wait for the display's vertical sync
+    bool readOption = false; // "Lesen": engine logging
+    bool accepted = false;   // true only when the dialog was closed with its accept button
+};
+
+}  // namespace glassmeridian

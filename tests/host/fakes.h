@@ -1,0 +1,152 @@
+// Recording fakes for the driver's seams: every call lands, in order, in one
+// shared log, so tests can check the order of engine and platform calls.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/engine_api.h"
+#include "host/platform.h"
+
+namespace hosttest {
+
+using Log = std::vector<std::string>;
+
+class RecordingEngine : public glassmeridian::EngineApi {
+public:
+    explicit RecordingEngine(Log& log) : log_(log) {}
+
+    std::vector<float> clock;           // time after the n-th updateTimer; the last one repeats
+    bool initSucceeds = true;
+    std::function<void(const std::string&)> beforeCall;  // may throw to inject a failure
+    std::vector<std::string> messages;
+
+    void setLogging(bool enabled) override { note("setLogging(" + flag(enabled) + ")"); }
+    bool initEx(int width, int height, int bits, bool fullscreen, bool sound, bool vsync,
+                const char* archive) override {
+        note("initEx(" + std::to_string(width) + "," + std::to_string(height) + "," +
+             std::to_string(bits) + "," + flag(fullscreen) + "," + flag(sound) + "," + flag(vsync) +
+             "," + archive + ")");
+        return initSucceeds;
+    }
+    void addFont(int w, int h, const char* file) override {
+        note("addFont(" + std::to_string(w) + "," + std::to_string(h) + "," + file + ")");
+    }
+    void registerTimeline() override { note("registerTimeline"); }
+    void initEffects() override { note("initEffects"); }
+    void uploadTextures() override { note("uploadTextures"); }
+    void initTimer() override { note("initTimer"); }
+    void clearColour() override { note("clearColour"); }
+    void updateTimer() override {
+        note("updateTimer");
+        if (updates_ < clock.size()) now_ = clock[updates_];
+        ++updates_;
+    }
+    void checkControls(float step) override { note("checkControls(" + std::to_string(static_cast<int>(step)) + ")"); }
+    void clearBuffers() override { note("clearBuffers"); }
+    void run() override { note("run"); }
+    void* hdc() override {
+        note("hdc");
+        return &surface;
+    }
+    float time() override {
+        note("time");
+        return now_;
+    }
+    void setWindowTitle(const char* title) override { note(std::string("title(") + title + ")"); }
+    void playSong(int n) override { note("playSong(" + std::to_string(n) + ")"); }
+    void setGamma(float gamma) override { note("setGamma(" + std::to_string(static_cast<int>(gamma)) + ")"); }
+    void shutDown() override { note("shutDown"); }
+    void message(const char* text) override {
+        messages.emplace_back(text);
+        note("message");
+    }
+
+    int surface = 0;
+
+private:
+    static std::string flag(bool b) { return b ? "1" : "0"; }
+    void note(const std::string& call) {
+        log_.push_back(call);
+        if (beforeCall) beforeCall(call);
+    }
+
+    Log& log_;
+    std::size_t updates_ = 0;
+    float now_ = 0.0f;
+};
+
+class RecordingPlatform : public glassmeridian::Platform {
+public:
+    explicit RecordingPlatform(Log& log) : log_(log) {}
+
+    // Messages waiting before the n-th frame (0-based); each is taken by one poll.
+    std::vector<std::vector<glassmeridian::PlatformEvent>> pendingBeforeFrame;
+    std::set<int> escapeAtFrame;  // frames during which Escape is held
+    int frames = 0;               // frames started (escape tests seen)
+
+    glassmeridian::PlatformEvent pollEvent() override {
+        log_.push_back("poll");
+        if (loadedFor_ != frames && static_cast<std::size_t>(frames) < pendingBeforeFrame.size()) {
+            for (const auto& e : pendingBeforeFrame[frames]) queue_.push_back(e);
+            loadedFor_ = frames;
+        }
+        if (queue_.empty()) return {};
+        const auto event = queue_.front();
+        queue_.pop_front();
+        return event;
+    }
+    bool escapeHeld() override {
+        const bool held = escapeAtFrame.count(frames) > 0;
+        ++frames;
+        log_.push_back(held ? "escape(held)" : "escape");
+        return held;
+    }
+    void swapBuffers(void* surface) override { log_.push_back(surface ? "swap" : "swap(null)"); }
+
+private:
+    Log& log_;
+    std::deque<glassmeridian::PlatformEvent> queue_;
+    int loadedFor_ = -1;
+};
+
+// Answers the dialog with fixed settings, or fails to show.
+class ScriptedDialog : public glassmeridian::SetupDialog {
+public:
+    explicit ScriptedDialog(Log& log) : log_(log) {}
+
+    bool canShow = true;
+    bool accept = true;
+    glassmeridian::LaunchSettings chosen = acceptedDefaults();
+    glassmeridian::LaunchSettings seenDefaults;  // what the dialog was handed
+
+    glassmeridian::DialogOutcome run(glassmeridian::LaunchSettings& settings) override {
+        log_.push_back("dialog");
+        seenDefaults = settings;
+        if (!canShow) return {false, "cannot open display \":99\""};
+        if (accept) {
+            settings = chosen;
+            settings.accepted = true;
+        } else {
+            settings.accepted = false;
+        }
+        return {};
+    }
+
+    static glassmeridian::LaunchSettings acceptedDefaults() {
+        glassmeridian::LaunchSettings s;
+        s.width = 1024;
+        s.height = 768;
+        s.seeOption = s.hearOption = s.waitOption = true;
+        s.accepted = true;
+        return s;
+    }
+
+private:
+    Log& log_;
+};
+
+}  // namespace hosttest

@@ -1,0 +1,282 @@
+// The driver loop against recording fakes: start-up order, frame order, music
+// cue, end conditions, the declined path and failures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+#include <string>
+
+#include "fakes.h"
+#include "host/driver.h"
+
+namespace {
+
+using glassmeridian::PlatformEvent;
+using hosttest::Log;
+
+struct Session {
+    Log log;
+    hosttest::RecordingEngine engine{log};
+    hosttest::RecordingPlatform platform{log};
+    hosttest::ScriptedDialog dialog{log};
+
+    int run() { return glassmeridian::runDemo(engine, platform, dialog); }
+
+    long count(const std::string& call) const { return std::count(log.begin(), log.end(), call); }
+    std::ptrdiff_t indexOf(const std::string& call) const {
+        const auto it = std::find(log.begin(), log.end(), call);
+        return it == log.end() ? -1 : it - log.begin();
+    }
+    // The log from the first call of the first frame on.
+    Log fromFirstFrame() const {
+        const auto it = std::find(log.begin(), log.end(), "clearColour");
+        return Log(it, log.end());
+    }
+};
+
+const PlatformEvent kOther{PlatformEvent::Kind::Other, 0};
+
+TEST(Driver, StartsTheEngineWithTheDialogChoicesInOrder) {
+    Session s;
+    s.dialog.chosen.width = 800;
+    s.dialog.chosen.height = 600;
+    s.dialog.chosen.colourBits = 32;
+    s.dialog.chosen.seeOption = false;
+    s.dialog.chosen.hearOption = true;
+    s.dialog.chosen.waitOption = false;
+    s.dialog.chosen.readOption = true;
+    s.engine.clock = {49000.0f};
+
+    EXPECT_EQ(s.run(), 0);
+
+    const Log startUp(s.log.begin(), s.log.begin() + 8);
+    EXPECT_EQ(startUp, (Log{"dialog", "setLogging(1)", "initEx(800,600,32,0,1,0,data.pak)",
+                            "addFont(32,32,fontti.pcx)", "registerTimeline", "initEffects",
+                            "uploadTextures", "initTimer"}));
+    // The dialog sees the defaults.
+    EXPECT_EQ(s.dialog.seenDefaults.width, 640);
+    EXPECT_EQ(s.dialog.seenDefaults.height, 480);
+    EXPECT_EQ(s.dialog.seenDefaults.colourBits, 32);
+    EXPECT_FALSE(s.dialog.seenDefaults.seeOption || s.dialog.seenDefaults.hearOption ||
+                 s.dialog.seenDefaults.waitOption || s.dialog.seenDefaults.readOption ||
+                 s.dialog.seenDefaults.accepted);
+}
+
+TEST(Driver, DrawsEachFrameInTheEngineOrderAndShutsDownAfterTheEndTime) {
+    Session s;
+    s.engine.clock = {500.0f, 1500.0f, 49000.0f};
+
+    EXPECT_EQ(s.run(), 0);
+
+    const Log frame = {"poll", "clearColour", "updateTimer", "checkControls(1000)", "escape",
+                       "clearBuffers", "run", "hdc", "swap", "time"};
+    const Log expected = [&] {
+        Log l;
+        for (const char* title : {"Time: 0.500000s", "Time: 1.500000s", "Time: 49.000000s"}) {
+            l.insert(l.end(), frame.begin(), frame.end());
+            l.push_back(std::string("title(") + title + ")");
+        }
+        l.push_back("playSong(1)");  // the last frame is the first at or after 2000 ms
+        l.push_back("setGamma(0)");
+        l.push_back("shutDown");
+        return l;
+    }();
+    const Log tail(s.log.begin() + s.indexOf("initTimer") + 1, s.log.end());
+    EXPECT_EQ(tail, expected);
+}
+
+TEST(Driver, StartsTheMusicOnceAtTheFirstFrameFromTwoSeconds) {
+    Session s;
+    s.engine.clock = {1000.0f, 1999.9f, 2000.0f, 2500.0f, 30000.0f, 48999.0f, 49000.5f};
+
+    EXPECT_EQ(s.run(), 0);
+
+    EXPECT_EQ(s.count("playSong(1)"), 1);
+    // Right after the caption of the 2000 ms frame, not before.
+    EXPECT_EQ(s.indexOf("playSong(1)"), s.indexOf("title(Time: 2.000000s)") + 1);
+    EXPECT_NE(s.indexOf("title(Time: 2.500000s)"), -1);
+    EXPECT_EQ(s.count("run"), 7);
+}
+
+TEST(Driver, StartsTheMusicInTheFrameThatEndsTheDemo) {
+    {
+        SCOPED_TRACE("end time");
+        Session s;
+        s.engine.clock = {1000.0f, 52000.0f};
+        EXPECT_EQ(s.run(), 0);
+        EXPECT_EQ(s.count("playSong(1)"), 1);
+        EXPECT_EQ(s.count("run"), 2);
+    }
+    {
+        SCOPED_TRACE("escape");
+        Session s;
+        s.engine.clock = {1000.0f, 2100.0f, 3000.0f};
+        s.platform.escapeAtFrame = {1};
+        EXPECT_EQ(s.run(), 0);
+        EXPECT_EQ(s.count("playSong(1)"), 1);
+        EXPECT_EQ(s.count("run"), 2);
+    }
+    {
+        SCOPED_TRACE("escape before two seconds: no music");
+        Session s;
+        s.engine.clock = {1000.0f, 1900.0f};
+        s.platform.escapeAtFrame = {1};
+        EXPECT_EQ(s.run(), 0);
+        EXPECT_EQ(s.count("playSong(1)"), 0);
+    }
+}
+
+TEST(Driver, EscapeEndsTheDemoAfterTheFrameIsShown) {
+    Session s;
+    s.engine.clock = {100.0f, 200.0f, 300.0f};
+    s.platform.escapeAtFrame = {1};
+
+    EXPECT_EQ(s.run(), 0);
+
+    const Log frames = s.fromFirstFrame();
+    const auto held = std::find(frames.begin(), frames.end(), "escape(held)");
+    ASSERT_NE(held, frames.end());
+    // The rest of that frame, then straight to shut-down.
+    EXPECT_EQ(Log(held + 1, frames.end()),
+              (Log{"clearBuffers", "run", "hdc", "swap", "time", "title(Time: 0.200000s)",
+                   "setGamma(0)", "shutDown"}));
+}
+
+TEST(Driver, PendingMessagesSuppressDrawingAndQuitEndsWithoutAnotherFrame) {
+    Session s;
+    s.engine.clock = {100.0f, 200.0f, 300.0f};
+    s.platform.pendingBeforeFrame = {{}, {kOther, kOther}, {{PlatformEvent::Kind::Quit, 0}}};
+
+    EXPECT_EQ(s.run(), 0);
+
+    const Log frames = s.fromFirstFrame();
+    const Log secondFrameStart = {"title(Time: 0.100000s)", "poll", "poll", "poll", "clearColour"};
+    EXPECT_NE(std::search(frames.begin(), frames.end(), secondFrameStart.begin(), secondFrameStart.end()),
+              frames.end());
+    EXPECT_EQ(s.count("run"), 2);
+    const Log ending(s.log.end() - 4, s.log.end());
+    EXPECT_EQ(ending, (Log{"title(Time: 0.200000s)", "poll", "setGamma(0)", "shutDown"}));
+}
+
+TEST(Driver, ExitCodeIsTheParameterOfTheLastMessageTaken) {
+    {
+        SCOPED_TRACE("quit code");
+        Session s;
+        s.engine.clock = {100.0f};
+        s.platform.pendingBeforeFrame = {{}, {kOther, {PlatformEvent::Kind::Quit, 3}}};
+        EXPECT_EQ(s.run(), 3);
+    }
+    {
+        SCOPED_TRACE("last dispatched message, then the end time");
+        Session s;
+        s.engine.clock = {100.0f, 49000.0f};
+        s.platform.pendingBeforeFrame = {{}, {{PlatformEvent::Kind::Other, 5}}};
+        EXPECT_EQ(s.run(), 5);
+    }
+    {
+        SCOPED_TRACE("no message at all");
+        Session s;
+        s.engine.clock = {49000.0f};
+        EXPECT_EQ(s.run(), 0);
+    }
+}
+
+TEST(Driver, DeclinedDialogStartsNoEngineButStillStopsIt) {
+    Session s;
+    s.dialog.accept = false;
+
+    EXPECT_EQ(s.run(), 0);
+
+    EXPECT_EQ(s.log, (Log{"dialog", "initTimer", "setGamma(0)", "shutDown"}));
+}
+
+TEST(Driver, DialogWithoutDisplayIsAFailure) {
+    Session s;
+    s.dialog.canShow = false;
+
+    EXPECT_NE(s.run(), 0);
+
+    EXPECT_EQ(s.log, (Log{"dialog", "message", "initTimer", "setGamma(0)", "shutDown"}));
+    ASSERT_EQ(s.engine.messages.size(), 1u);
+    EXPECT_EQ(s.engine.messages[0], "Setup dialog: cannot open display \":99\"\n");
+}
+
+struct FailureCase {
+    const char* name;
+    std::string failingCall;      // the call that throws
+    std::function<void()> raise;  // throws the failure
+    std::string expectedMessage;
+};
+
+class DriverFailure : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(DriverFailure, IsReportedAndTheEngineIsShutDown) {
+    const FailureCase& c = GetParam();
+    Session s;
+    s.engine.clock = {100.0f, 200.0f, 300.0f, 400.0f, 49000.0f};
+    bool armed = true;
+    s.engine.beforeCall = [&](const std::string& call) {
+        if (armed && call == c.failingCall) {
+            armed = false;
+            c.raise();
+        }
+    };
+
+    EXPECT_NE(s.run(), 0);
+
+    ASSERT_EQ(s.engine.messages.size(), 1u);
+    EXPECT_EQ(s.engine.messages[0], c.expectedMessage);
+    const Log ending(s.log.end() - 4, s.log.end());
+    EXPECT_EQ(ending, (Log{c.failingCall, "message", "setGamma(0)", "shutDown"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DriverFailure,
+    testing::Values(
+        FailureCase{"TextMidFrame", "run", [] { throw "cannot read \"particle.jpg\": not in the archive"; },
+                    "Exception: cannot read \"particle.jpg\": not in the archive\n"},
+        FailureCase{"TextAtStartUp", "uploadTextures", [] { throw "fontti.pcx: not a PCX file"; },
+                    "Exception: fontti.pcx: not a PCX file\n"},
+        FailureCase{"StandardException", "updateTimer", [] { throw std::runtime_error("out of range"); },
+                    "Exception: out of range\n"},
+        FailureCase{"OutOfMemory", "registerTimeline", [] { throw std::bad_alloc(); },
+                    std::string("Exception: ") + std::bad_alloc().what() + "\n"},
+        FailureCase{"UnknownKind", "clearBuffers", [] { throw 42; }, "Exception: unknown failure\n"}),
+    [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+TEST(Driver, FailureMidFrameDrawsNoFurtherFrame) {
+    Session s;
+    s.engine.clock = {100.0f, 200.0f, 300.0f};
+    int runs = 0;
+    s.engine.beforeCall = [&](const std::string& call) {
+        if (call == "run" && ++runs == 2) throw "broken frame";
+    };
+    EXPECT_EQ(s.run(), 1);
+    EXPECT_EQ(s.count("run"), 2);
+    EXPECT_EQ(s.count("swap"), 1);
+}
+
+TEST(Driver, EngineThatCannotOpenItsWindowIsAFailure) {
+    Session s;
+    s.engine.initSucceeds = false;
+    EXPECT_NE(s.run(), 0);
+    EXPECT_EQ(s.count("addFont(32,32,fontti.pcx)"), 0);
+    EXPECT_EQ(s.count("run"), 0);
+    ASSERT_EQ(s.engine.messages.size(), 1u);
+    EXPECT_EQ(s.engine.messages[0].rfind("Exception: ", 0), 0u);
+    EXPECT_EQ(s.log.back(), "shutDown");
+}
+
+TEST(Driver, ShutDownStillRunsWhenRestoringTheGammaFails) {
+    Session s;
+    s.engine.clock = {49000.0f};
+    s.engine.beforeCall = [](const std::string& call) {
+        if (call == "setGamma(0)") throw "gamma ramp refused";
+    };
+    EXPECT_NE(s.run(), 0);
+    EXPECT_EQ(s.log.back(), "shutDown");
+    ASSERT_EQ(s.engine.messages.size(), 1u);
+    EXPECT_EQ(s.engine.messages[0], "Exception: gamma ramp refused\n");
+}
+
+}  // namespace
