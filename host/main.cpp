@@ -1,0 +1,12 @@
+// glass-meridian: the setup dialog, then the demo.
+#include "host/dialog_fltk.h"
+#include "host/driver.h"
+#include "host/engine_fluxcore.h"
+#include "host/platform_sdl.h"
+
+int main() {
+    glassmeridian::FluxcoreEngine engine;
+    glassmeridian::SdlPlatform platform;
+    glassmeridian::FltkSetupDialog dialog;
+    return glassmeridian::runDemo(engine, platform, dialog);
+}
