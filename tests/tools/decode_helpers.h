@@ -22,7 +22,8 @@ Surface decode(const std::vector<uint8_t>& bytes, const char* type);
 Surface decodeRgb(const std::vector<uint8_t>& bytes, const char* type);
 const uint8_t* pixelAt(const SDL_Surface* rgb, int x, int y);
 
-// An archive mounted through PhysicsFS for the life of the object.
+// An archive mounted through PhysicsFS for the life of the object. It goes
+// through a temporary file, as the engine mounts a file too.
 class MountedArchive {
 public:
     explicit MountedArchive(const std::vector<uint8_t>& zip);
@@ -34,7 +35,7 @@ public:
     std::vector<uint8_t> read(const std::string& name) const;
 
 private:
-    std::vector<uint8_t> zip_;
+    std::string path_;
     bool ok_ = false;
 };
 
