@@ -77,7 +77,7 @@ const char* const kBellsOpening[] = {
 const char* const kBellsEnding[] = {
     "r:4 A5:3 D6:3 F6:6",  // 16
     "r:4 F5:3 A5:3 D6:6",  // 17
-    "D6:16",               // 18
+    "D6:10",               // 18
 };
 
 // Arpeggio order over the five chord tones, one entry per sixteenth.

@@ -67,7 +67,7 @@ private:
     const float rampStep_;
 
     // Audio thread only.
-    float gain_ = 0.0f;
+    float gain_ = 1.0f;
     std::int64_t songFrame_ = 0;
     std::uint64_t appliedGeneration_ = 0;
 

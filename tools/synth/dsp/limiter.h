@@ -7,7 +7,7 @@
 namespace gmsynth {
 
 // Leaves |x| <= knee untouched and bends larger values smoothly towards 1,
-// never reaching it.
+// never past it.
 double softSaturate(double x, double knee);
 
 struct LimiterSettings {

@@ -1,0 +1,150 @@
+// The audio callback's side on a simulated device: what it plays, and where
+// it says the song stands, through pause, seek, stop, underrun and the end.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "audio/song_link.h"
+#include "audio/song_mixer.h"
+
+namespace fluxcore::audio {
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int kBuffer = 512;
+constexpr std::int64_t kNsPerBuffer = 1'000'000'000LL * kBuffer / kRate;
+
+// Frame f of the song plays as (f, -f) scaled down, so every output sample
+// tells which song frame it came from.
+float valueOf(std::int64_t frame) { return static_cast<float>(frame) * 1e-5f; }
+
+class MixerTest : public ::testing::Test {
+protected:
+    void feed(std::int64_t firstFrame, int count) {
+        std::vector<float> f;
+        for (int i = 0; i < count; ++i) {
+            f.push_back(valueOf(firstFrame + i));
+            f.push_back(-valueOf(firstFrame + i));
+        }
+        link.ring.write(f.data(), static_cast<std::size_t>(count));
+    }
+    // One device buffer at simulated time now, which then moves on a buffer.
+    void callback() {
+        out.assign(2 * kBuffer, 99.0f);
+        mixer.mix(out.data(), kBuffer, now);
+        lastCallback = now;
+        now += kNsPerBuffer;
+    }
+    // The decoder's half of a seek: flush published after the stream moved.
+    void decoderSeeks(std::uint64_t generation, std::int64_t toFrame, int feedFrames) {
+        link.flushMark.store(link.ring.writePosition());
+        link.flushFrame.store(toFrame);
+        link.flushGeneration.store(generation);
+        feed(toFrame, feedFrames);
+    }
+    double positionAt(std::int64_t ns) { return mixer.positionFrames(ns); }
+
+    SongLink link{1 << 15};
+    SongMixer mixer{link, kRate, kBuffer, 200000};
+    std::vector<float> out;
+    std::int64_t now = 1'000'000'000;
+    std::int64_t lastCallback = 0;
+};
+
+TEST_F(MixerTest, PlaysTheRingAndCountsThePositionFromSamplesConsumed) {
+    feed(0, 4 * kBuffer);
+    EXPECT_EQ(positionAt(now), 0.0);  // started, nothing taken yet
+    callback();
+    callback();
+    for (int i = 0; i < kBuffer; ++i) {
+        ASSERT_FLOAT_EQ(out[2 * i], valueOf(kBuffer + i));
+        ASSERT_FLOAT_EQ(out[2 * i + 1], -valueOf(kBuffer + i));
+    }
+    // Two buffers taken, one of them still in the device: the heard position
+    // starts at the second buffer and moves with the clock across it.
+    EXPECT_DOUBLE_EQ(positionAt(lastCallback), kBuffer);
+    EXPECT_NEAR(positionAt(lastCallback + kNsPerBuffer / 2), 1.5 * kBuffer, 1.0);
+    EXPECT_DOUBLE_EQ(positionAt(lastCallback + 10 * kNsPerBuffer), 2 * kBuffer);  // no further than taken
+    // It never goes back, even if asked at an earlier moment.
+    EXPECT_DOUBLE_EQ(positionAt(lastCallback), 2 * kBuffer);
+}
+
+TEST_F(MixerTest, PauseFadesOutFreezesAndResumesWhereItStopped) {
+    feed(0, 8 * kBuffer);
+    callback();
+    mixer.setPaused(true);
+    callback();
+    EXPECT_LT(std::fabs(out[2 * 230]), 1e-9);                            // silent after the 5 ms ramp
+    EXPECT_GT(std::fabs(out[2 * 100]), 0.3 * valueOf(kBuffer + 100));   // still fading mid-ramp
+    for (int i = 1; i < 230; ++i) ASSERT_LE(out[2 * i] / valueOf(kBuffer + i), out[2 * (i - 1)] / valueOf(kBuffer + i - 1) + 1e-4f);
+    const double frozen = positionAt(lastCallback + kNsPerBuffer);
+    EXPECT_NEAR(frozen, kBuffer + 221, 1.0);
+    callback();
+    for (float v : out) ASSERT_EQ(v, 0.0f);
+    EXPECT_DOUBLE_EQ(positionAt(now + 5 * kNsPerBuffer), frozen);
+
+    mixer.setPaused(false);
+    callback();
+    // The first frame after the pause is the one after the last that faded.
+    const auto resumeFrame = static_cast<std::int64_t>(std::llround(frozen));
+    EXPECT_NEAR(out[2 * 300], valueOf(resumeFrame + 300), 1e-6);
+    EXPECT_LT(out[0], valueOf(resumeFrame));  // fades back in
+}
+
+TEST_F(MixerTest, SeekReadsAtOnceFadesTheOldPlaceAndPlaysTheNewOne) {
+    feed(0, 4 * kBuffer);
+    callback();
+    mixer.requestSeek(100000);
+    EXPECT_DOUBLE_EQ(positionAt(now), 100000.0);  // before the decoder has moved
+    EXPECT_EQ(link.seekRequest.load() >> SongLink::kFrameBits, 1u);
+    EXPECT_EQ(static_cast<std::int64_t>(link.seekRequest.load() & SongLink::kFrameMask), 100000);
+    callback();  // decoder not there yet: the old place plays on
+    EXPECT_DOUBLE_EQ(positionAt(now), 100000.0);
+
+    decoderSeeks(1, 100000, 4 * kBuffer);
+    callback();
+    EXPECT_EQ(link.appliedGeneration.load(), 1u);
+    // 5 ms of the old place fading out, then the new place from its first frame.
+    EXPECT_NEAR(out[2 * 100] / valueOf(2 * kBuffer + 100), 1.0 - 101.0 / 220.5, 0.01);
+    const int jump = 221;
+    EXPECT_FLOAT_EQ(out[2 * (jump + 250)], valueOf(100000 + 250));
+    EXPECT_NEAR(positionAt(lastCallback), 100000.0, 0.5);
+    EXPECT_NEAR(positionAt(lastCallback + kNsPerBuffer), 100000.0 + kBuffer - jump, 1.0);
+
+    mixer.requestSeek(-50);  // clamped to the start
+    EXPECT_DOUBLE_EQ(positionAt(now), 0.0);
+    mixer.requestSeek(999999);  // and to the end
+    EXPECT_DOUBLE_EQ(positionAt(now), 200000.0);
+}
+
+TEST_F(MixerTest, UnderrunPlaysSilenceWithoutMovingAndTheEndKeepsTime) {
+    feed(0, 100);
+    callback();
+    EXPECT_EQ(mixer.underrunFrames(), kBuffer - 100);
+    EXPECT_DOUBLE_EQ(positionAt(now + kNsPerBuffer), 100.0);
+    for (int i = 100; i < kBuffer; ++i) ASSERT_EQ(out[2 * i], 0.0f);
+
+    link.ended.store(true);  // everything decoded: past the end, silence keeps time
+    callback();
+    EXPECT_EQ(mixer.underrunFrames(), kBuffer - 100);
+    for (float v : out) ASSERT_EQ(v, 0.0f);
+    EXPECT_DOUBLE_EQ(positionAt(now + kNsPerBuffer), 100.0 + kBuffer);
+}
+
+TEST_F(MixerTest, StopFadesToSilenceAndCountsTheSilentBuffers) {
+    feed(0, 8 * kBuffer);
+    callback();
+    mixer.requestStop();
+    callback();
+    EXPECT_NE(out[2 * 10], 0.0f);
+    EXPECT_EQ(out[2 * 300], 0.0f);
+    EXPECT_EQ(mixer.silentBuffersAfterStop(), 0);  // this buffer still held the ramp
+    callback();
+    callback();
+    EXPECT_EQ(mixer.silentBuffersAfterStop(), 2);
+    EXPECT_EQ(mixer.mixCalls(), 4);
+}
+
+}  // namespace
+}  // namespace fluxcore::audio
