@@ -12,9 +12,13 @@ namespace {
 constexpr std::size_t kCapacity = 4096;
 const void* records[kCapacity];
 std::size_t recorded = 0;
+std::size_t allocated = 0;
 bool armed = false;
 
 void* allocate(std::size_t size) {
+    if (armed) {
+        ++allocated;
+    }
     void* block = std::malloc(size == 0 ? 1 : size);
     if (block == nullptr) {
         throw std::bad_alloc();
@@ -36,6 +40,7 @@ void release(void* block) {
 
 void arm() {
     recorded = 0;
+    allocated = 0;
     armed = true;
 }
 
@@ -45,6 +50,10 @@ void disarm() {
 
 std::size_t count() {
     return recorded;
+}
+
+std::size_t allocations() {
+    return allocated;
 }
 
 int indexOf(const void* block) {
@@ -65,10 +74,18 @@ bool freed(const void* block) {
 void* operator new(std::size_t size) { return freetracker::allocate(size); }
 void* operator new[](std::size_t size) { return freetracker::allocate(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    return std::malloc(size == 0 ? 1 : size);
+    try {
+        return freetracker::allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    return std::malloc(size == 0 ? 1 : size);
+    try {
+        return freetracker::allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 void operator delete(void* block) noexcept { freetracker::release(block); }
 void operator delete[](void* block) noexcept { freetracker::release(block); }

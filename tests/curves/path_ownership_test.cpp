@@ -1,7 +1,9 @@
-// Path ownership: the destructor frees every point, node and the list, and a
-// copied or assigned Path never frees the points of another.
+// Path ownership: the destructor frees every point, node and the list, a
+// copied or assigned Path never frees the points of another, and evaluating
+// allocates nothing.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "curves/path.h"
@@ -95,4 +97,20 @@ TEST(PathOwnership, CopiesFreeOnlyTheirOwnPoints) {
     }
     EXPECT_EQ(freetracker::count(), 0u);
     EXPECT_EQ(target.pointCount, 3);
+}
+
+TEST(PathOwnership, EvaluationAllocatesNothing) {
+    Path path;
+    addPoints(path, 100);
+    float sum = 0.0f;
+    {
+        freetracker::Scope scope;
+        for (int k = -10; k <= 1010; ++k) {
+            const float t = static_cast<float>(k) / 1000.0f;
+            sum += path.getValue(t).x + path.getDerivative(t).y;
+        }
+    }
+    EXPECT_EQ(freetracker::allocations(), 0u);
+    EXPECT_EQ(freetracker::count(), 0u);
+    EXPECT_TRUE(std::isfinite(sum));  // keeps the evaluations
 }
