@@ -32,14 +32,23 @@ long peakRssKiB() {
     return usage.ru_maxrss;
 }
 
-std::string formatBenchReport(const FrameTimeStats& s, int width, int height, long peakKiB) {
-    char text[512];
+double processCpuSeconds() {
+    struct rusage usage {};
+    if (::getrusage(RUSAGE_SELF, &usage) != 0) return 0.0;
+    auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+std::string formatBenchReport(const FrameTimeStats& s, int width, int height, long peakKiB, double cpuSeconds) {
+    char text[640];
     std::snprintf(text, sizeof text,
                   "frames:       %zu at %dx%d\n"
                   "frame time:   median %.2f ms, 95th percentile %.2f ms, max %.2f ms\n"
                   "mean rate:    %.1f fps (%.2f s rendering)\n"
+                  "cpu time:     %.2f ms per frame (%.2f s, all threads)\n"
                   "peak RSS:     %.1f MiB\n",
                   s.frames, width, height, s.medianMs, s.p95Ms, s.maxMs, s.meanFps, s.totalSeconds,
+                  s.frames ? cpuSeconds * 1000.0 / static_cast<double>(s.frames) : 0.0, cpuSeconds,
                   static_cast<double>(peakKiB) / 1024.0);
     return text;
 }

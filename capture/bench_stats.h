@@ -18,9 +18,12 @@ struct FrameTimeStats {
 
 FrameTimeStats summarizeFrameTimes(std::vector<double> frameMs);
 
-long peakRssKiB();  // getrusage ru_maxrss of this process
+long peakRssKiB();           // getrusage ru_maxrss of this process
+double processCpuSeconds();  // user + system time of all threads of this process so far
 
-// The report printed by --bench.
-std::string formatBenchReport(const FrameTimeStats& stats, int width, int height, long peakKiB);
+// The report printed by --bench. cpuSeconds: processor time the frames took
+// (every thread, so a multi-threaded renderer can exceed the wall time);
+// unlike the frame times it hardly changes when other work shares the machine.
+std::string formatBenchReport(const FrameTimeStats& stats, int width, int height, long peakKiB, double cpuSeconds);
 
 }  // namespace capture

@@ -13,6 +13,7 @@
 #include "capture/frame_schedule.h"
 #include "capture/interrupt.h"
 #include "capture/output_sinks.h"
+#include "capture/partial_file.h"
 #include "capture/progress.h"
 #include "capture/temp_file.h"
 
@@ -68,6 +69,7 @@ void runVideo(const Options& options) {
         throw UsageError("a video needs an even width and height (4:2:0 colour); " + std::to_string(options.width) +
                          "x" + std::to_string(options.height) + " is not");
     const FrameSchedule schedule(options.fromMs, options.toMs, options.fps);
+    PartialFile(options.output).probe();  // an unwritable place fails before the engine starts
 
     EngineSession engine(options);
     VideoRequest request;
@@ -101,6 +103,7 @@ void runBench(const Options& options) {
     std::vector<double> frameMs;
     frameMs.reserve(static_cast<std::size_t>(schedule.count()));
     using Clock = std::chrono::steady_clock;
+    const double cpuBefore = processCpuSeconds();
     for (std::int64_t n = 0; n < schedule.count(); ++n) {
         if (interruptFlag().load()) throw Interrupted();
         const auto start = Clock::now();
@@ -110,9 +113,10 @@ void runBench(const Options& options) {
         engine.present();
         progress.update(n + 1);
     }
+    const double cpuSeconds = processCpuSeconds() - cpuBefore;
     progress.finish();
     const FrameTimeStats stats = summarizeFrameTimes(frameMs);
-    std::fputs(formatBenchReport(stats, options.width, options.height, peakRssKiB()).c_str(), stdout);
+    std::fputs(formatBenchReport(stats, options.width, options.height, peakRssKiB(), cpuSeconds).c_str(), stdout);
 }
 
 }  // namespace

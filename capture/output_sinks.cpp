@@ -19,6 +19,7 @@ void SinglePngSink::consume(const Frame& frame) { writePng(path_, frameImage(fra
 VideoSink::VideoSink(const std::string& ffmpeg, VideoRequest request, const std::string& finalPath)
     : file_(finalPath) {
     request.outputPath = file_.path();
+    file_.probe();
     pipe_ = std::make_unique<FfmpegPipe>(ffmpeg, buildFfmpegArgs(request));
     rgb_.resize(static_cast<std::size_t>(request.width) * request.height * 3);
 }

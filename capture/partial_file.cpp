@@ -12,6 +12,12 @@ PartialFile::PartialFile(std::string finalPath) : final_(std::move(finalPath)), 
 
 PartialFile::~PartialFile() { discard(); }
 
+void PartialFile::probe() {
+    std::FILE* f = std::fopen(partial_.c_str(), "wb");
+    if (!f) throw std::runtime_error("cannot write '" + partial_ + "': " + std::strerror(errno));
+    std::fclose(f);
+}
+
 void PartialFile::commit() {
     if (done_) return;
     if (std::rename(partial_.c_str(), final_.c_str()) != 0)

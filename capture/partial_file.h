@@ -17,6 +17,7 @@ public:
 
     const std::string& path() const { return partial_; }     // where to write
     const std::string& finalPath() const { return final_; }
+    void probe();    // creates the temporary file empty, to fail early where it cannot be written
     void commit();   // renames onto the final name; throws std::runtime_error naming the file
     void discard();  // removes the temporary file now
 

@@ -293,6 +293,11 @@ TEST_F(CaptureProgram, MissingOrFailingFfmpegIsReportedAndLeavesNoFile) {
     EXPECT_NE(r.err.find("ffmpeg not found: install it or write PNG frames"), std::string::npos) << r.err;
     EXPECT_TRUE(listing().empty());
 
+    // A folder that does not exist is named before any rendering starts.
+    r = capture({"-o", "no-such-folder/clip.mp4", "--to", "500", "--width", "160", "--height", "120"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot write 'no-such-folder/clip.mp4.partial'"), std::string::npos) << r.err;
+
     // A real ffmpeg that refuses the request: its status and words come through.
     REQUIRE_FFMPEG();
     r = capture({"-o", "clip.mp4", "--to", "500", "--width", "160", "--height", "120", "--preset", "no-such-preset"});

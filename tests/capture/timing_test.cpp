@@ -95,14 +95,17 @@ TEST(BenchStats, ReportNamesEveryFigure) {
     s.maxMs = 30.0;
     s.meanFps = 110.4;
     s.totalSeconds = 26.6;
-    const std::string report = capture::formatBenchReport(s, 1920, 1080, 204800);
+    const std::string report = capture::formatBenchReport(s, 1920, 1080, 204800, 58.8);
     EXPECT_NE(report.find("2940 at 1920x1080"), std::string::npos) << report;
     EXPECT_NE(report.find("median 8.25 ms"), std::string::npos) << report;
     EXPECT_NE(report.find("95th percentile 11.50 ms"), std::string::npos) << report;
     EXPECT_NE(report.find("max 30.00 ms"), std::string::npos) << report;
     EXPECT_NE(report.find("110.4 fps"), std::string::npos) << report;
+    EXPECT_NE(report.find("20.00 ms per frame"), std::string::npos) << report;
     EXPECT_NE(report.find("200.0 MiB"), std::string::npos) << report;
     EXPECT_GT(capture::peakRssKiB(), 0);
+    EXPECT_EQ(capture::formatBenchReport(capture::FrameTimeStats{}, 1, 1, 0, 1.0).find("nan"), std::string::npos)
+        << "no frames: no division by zero";
 }
 
 TEST(Progress, LineShowsFramesRateAndTimeLeft) {
