@@ -1,0 +1,37 @@
+// libFuzzer target: a data archive as the engine opens it. The bytes are
+// mounted through PhysicsFS, every file is read, and the pictures and the font
+// sheet go through dmsUploadTextures into the recording GL layer. A failure must
+// be a `const char*` text; anything else (a crash, a sanitizer report, another
+// exception type) is a finding.
+#include <cstdint>
+#include <vector>
+
+#include "engine.h"
+#include "engine_harness.h"
+#include "fluxcore/dms.h"
+#include "glrecord.h"
+#include "scratch_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const gmfuzz::ScratchFile scratch("gm-fuzz-archive");
+    namespace fc = QUASAR_FLUXCORE;
+    scratch.write(data, size);
+    glrecord::setMode(glrecord::Mode::Count);
+    glrecord::reset();
+    try {
+        testsupport::openArchiveHeadless(scratch.path().c_str());
+        std::vector<unsigned char> bytes;
+        for (const std::string& file : fluxcore::engine().archive->files()) {
+            try {
+                fc::dmsReadFile(file.c_str(), bytes);
+            } catch (const char*) {
+                // A damaged member: the others are still read.
+            }
+        }
+        fc::dmsAddFont(32, 32, "fontti.pcx");
+        fc::dmsUploadTextures();
+    } catch (const char*) {
+    }
+    testsupport::resetEngine();
+    return 0;
+}

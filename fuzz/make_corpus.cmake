@@ -1,0 +1,24 @@
+# Unpacks data.pak into one seed folder per fuzz target.
+#   cmake -DPAK=data.pak -DOUT=corpus -P make_corpus.cmake
+file(REMOVE_RECURSE ${OUT})
+set(files ${OUT}/files)
+file(ARCHIVE_EXTRACT INPUT ${PAK} DESTINATION ${files})
+foreach(member loadpic.jpg particle.jpg fontti.pcx song1.ogg)
+  if(NOT EXISTS ${files}/${member})
+    message(FATAL_ERROR "${PAK}: ${member} missing")
+  endif()
+endforeach()
+
+file(MAKE_DIRECTORY ${OUT}/archive ${OUT}/picture ${OUT}/font ${OUT}/song)
+file(COPY_FILE ${PAK} ${OUT}/archive/data.pak)
+# A small archive of the two small pictures: quick to mount and decode.
+file(ARCHIVE_CREATE OUTPUT ${OUT}/archive/small.zip PATHS ${files}/particle.jpg ${files}/fontti.pcx
+     FORMAT zip)
+
+foreach(member loadpic.jpg particle.jpg fontti.pcx)
+  file(COPY_FILE ${files}/${member} ${OUT}/picture/${member})
+endforeach()
+file(COPY_FILE ${files}/fontti.pcx ${OUT}/font/fontti.pcx)
+file(COPY_FILE ${files}/song1.ogg ${OUT}/song/song1.ogg)
+file(REMOVE_RECURSE ${files})
+file(TOUCH ${OUT}/stamp)
