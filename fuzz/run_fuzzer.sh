@@ -1,19 +1,20 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for a bounded time from its seeds and says how it went.
-#   run_fuzzer.sh FUZZ-TARGET SECONDS SEED-DIR WORK-DIR
+#   run_fuzzer.sh FUZZ-TARGET SECONDS SEED-DIR WORK-DIR [MAX-INPUT-BYTES]
 # New inputs go to WORK-DIR/corpus, a crashing input to WORK-DIR/crash-*, the
 # fuzzer's own output to WORK-DIR/log.txt. Exit 0 only when nothing was found.
 # By hand, longer, e.g. ten minutes:
 #   fuzz/run_fuzzer.sh build-asan/bin/fuzz-song 600 build-asan/fuzz/corpus/song /tmp/fuzz-song
 set -u
-target="$1" seconds="$2" seeds="$3" work="$4"
+target="$1" seconds="$2" seeds="$3" work="$4" max_len="${5:-2097152}"
 name="$(basename "$target")"
 mkdir -p "$work/corpus"
 rm -f "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-* "$work"/slow-unit-*
-# -timeout: one input may take 10 s at most; -rss_limit_mb bounds memory; the
-# outer timeout catches a fuzzer that stops answering.
+# -timeout: one input may take 10 s at most; -rss_limit_mb bounds memory;
+# -max_len keeps inputs small enough to mutate quickly (a longer seed is cut
+# there); the outer timeout catches a fuzzer that stops answering.
 timeout --signal=KILL $((seconds + 60)) "$target" \
-  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=2097152 \
+  -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len="$max_len" \
   -print_final_stats=1 -artifact_prefix="$work/" \
   "$work/corpus" "$seeds" >"$work/log.txt" 2>&1
 rc=$?
