@@ -42,6 +42,8 @@ public:
     void clearColour() override { note("clearColour"); }
     void updateTimer() override {
         note("updateTimer");
+        // A loop that misses its end condition fails the test instead of hanging it.
+        if (updates_ > clock.size() + 1000) throw "fake clock: the frame loop did not end";
         if (updates_ < clock.size()) now_ = clock[updates_];
         ++updates_;
     }
@@ -90,6 +92,7 @@ public:
 
     glassmeridian::PlatformEvent pollEvent() override {
         log_.push_back("poll");
+        if (++polls_ > 100000) throw "fake platform: the loop polls without end";
         if (loadedFor_ != frames && static_cast<std::size_t>(frames) < pendingBeforeFrame.size()) {
             for (const auto& e : pendingBeforeFrame[frames]) queue_.push_back(e);
             loadedFor_ = frames;
@@ -111,6 +114,7 @@ private:
     Log& log_;
     std::deque<glassmeridian::PlatformEvent> queue_;
     int loadedFor_ = -1;
+    long polls_ = 0;
 };
 
 // Answers the dialog with fixed settings, or fails to show.
