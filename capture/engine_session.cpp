@@ -21,12 +21,11 @@ EngineSession::EngineSession(const Options& options)
     setenv("SDL_AUDIODRIVER", "dummy", 0);
 
     dmsSetLogging(options.engineLog);
-    if (!dmsInitEx(width_, height_, 32, false, false, false, options.archive.c_str())) {
-        dmsShutDown();
-        throw std::runtime_error(std::string("the engine could not open a ") + std::to_string(width_) + "x" +
-                                 std::to_string(height_) + (window_ ? " window" : " offscreen picture"));
-    }
     try {
+        if (!dmsInitEx(width_, height_, 32, false, false, false, options.archive.c_str()))
+            throw std::runtime_error(std::string("the engine could not open a ") + std::to_string(width_) + "x" +
+                                     std::to_string(height_) + (window_ ? " window" : " offscreen picture"));
+        // The demo's own start-up, then the clock handed to the caller.
         dmsAddFont(32, 32, "fontti.pcx");
         glassmeridian::registerTimeline();
         dmsInitEffects();
@@ -41,7 +40,7 @@ EngineSession::EngineSession(const Options& options)
                                      ", not the " + std::to_string(width_) + "x" + std::to_string(height_) +
                                      " asked for");
     } catch (...) {
-        dmsShutDown();
+        dmsShutDown();  // safe after a failed or missing dmsInitEx
         throw;
     }
 }
