@@ -5,6 +5,11 @@
 #   ./setup.sh play   install, build, start the demo
 #   ./setup.sh test   install, build (also with sanitizers), run all tests
 #
+# The test run covers two trees: build/ (gcc; its ctest includes a valgrind
+# memcheck of the capture tool) and build-asan/ (clang with AddressSanitizer,
+# UBSan and the libFuzzer targets; its ctest includes a bounded run of each
+# fuzz target, GM_FUZZ_SECONDS each, 20 by default).
+#
 # Both are idempotent; any failing step stops the script with a message.
 set -euo pipefail
 
@@ -25,7 +30,7 @@ packages=(
   libvorbis-dev libogg-dev libstb-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils ffmpeg
-  clang libclang-rt-14-dev valgrind
+  clang libclang-rt-14-dev valgrind python3
 )
 
 install_packages() {
@@ -84,12 +89,27 @@ fi
 werror=OFF
 [[ -n "${CI:-}" ]] && werror=ON
 build build -DGM_WERROR=$werror
-build build-asan -DGM_WERROR=$werror -DGM_SANITIZE=ON
+# The sanitizer tree is a clang tree (libFuzzer comes with clang); one left
+# from a gcc configuration is started afresh.
+if [[ -f "$here/build-asan/CMakeCache.txt" ]] &&
+   ! grep -q '^CMAKE_CXX_COMPILER:[A-Z]*=.*clang++' "$here/build-asan/CMakeCache.txt"; then
+  rm -rf "$here/build-asan"
+fi
+build build-asan -DGM_WERROR=$werror -DGM_SANITIZE=ON -DGM_FUZZ=ON \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGM_FUZZ_SECONDS="${GM_FUZZ_SECONDS:-20}"
 start_xvfb
 status=0
 for dir in build build-asan; do
   step "tests in $dir"
-  ctest --test-dir "$here/$dir" --output-on-failure --timeout 300 -j2 || status=1
+  if [[ "$dir" == build-asan ]]; then
+    # System libraries' one-off allocations are not ours (tests/sanitizer/lsan.supp).
+    LSAN_OPTIONS="suppressions=$here/tests/sanitizer/lsan.supp:print_suppressions=0" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+      ctest --test-dir "$here/$dir" --output-on-failure --timeout 300 -j2 || status=1
+    cat "$here"/build-asan/fuzz/work/*/summary.txt 2>/dev/null || true
+  else
+    ctest --test-dir "$here/$dir" --output-on-failure --timeout 300 -j2 || status=1
+  fi
 done
 ((status == 0)) || fail "tests failed"
 step "all tests passed"
