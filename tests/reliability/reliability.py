@@ -277,6 +277,11 @@ CASES = [
 def env_for(spec):
     env = dict(os.environ)
     env.setdefault("SDL_AUDIODRIVER", "dummy")
+    # Sanitizer builds: libraries to keep loaded in the program (and only
+    # there), so LeakSanitizer still sees Mesa's globals at exit.
+    preload = env.pop("GM_SANITIZER_PRELOAD", "")
+    if preload:
+        env["LD_PRELOAD"] = preload
     env.update(spec.get("env", {}))
     for name in spec.get("unset", []):
         env.pop(name, None)
