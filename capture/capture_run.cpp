@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <optional>
 
 #include "capture/bench_stats.h"
 #include "capture/engine_session.h"
