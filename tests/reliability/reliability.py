@@ -334,6 +334,7 @@ def run_capture(spec, args, work):
             rc = run.wait(120, "end")
     finally:
         run.kill()
+    check(spec, rc, run.output())  # a crash is named before what it left behind
     check_outputs(spec, work, out)
     return rc, run.output()
 
