@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include <string_view>
 #include <vector>
 
 namespace fluxcore {
@@ -16,8 +17,8 @@ void TextureStore::add(const std::string& name, unsigned int glName, int width, 
     textures_[name] = std::make_unique<QUASAR_FLUXCORE::Texture>(glName, width, height);
 }
 
-QUASAR_FLUXCORE::Texture* TextureStore::find(const std::string& name) const {
-    auto found = textures_.find(name);
+QUASAR_FLUXCORE::Texture* TextureStore::find(const char* name) const {
+    auto found = textures_.find(std::string_view(name));
     return found == textures_.end() ? nullptr : found->second.get();
 }
 

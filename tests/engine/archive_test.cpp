@@ -106,6 +106,9 @@ TEST_F(Archive, UploadsEveryPictureAndReadsFiles) {
     EXPECT_FALSE(dmsReadFile("song2.ogg", bytes));
     EXPECT_TRUE(bytes.empty());
     EXPECT_FAILURE(dmsGetTexture("song1.ogg"), "song1.ogg: no such texture");
+    // Names match whole: a prefix or a longer name is another file.
+    EXPECT_FAILURE(dmsGetTexture("loadpic"), "loadpic: no such texture");
+    EXPECT_FAILURE(dmsGetTexture("loadpic.jpg2"), "loadpic.jpg2: no such texture");
 
     // Shut-down deletes every texture it made.
     glrecord::reset();
