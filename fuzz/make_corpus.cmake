@@ -12,8 +12,12 @@ endforeach()
 file(MAKE_DIRECTORY ${OUT}/archive ${OUT}/picture ${OUT}/font ${OUT}/song)
 file(COPY_FILE ${PAK} ${OUT}/archive/data.pak)
 # A small archive of the two small pictures: quick to mount and decode.
-file(ARCHIVE_CREATE OUTPUT ${OUT}/archive/small.zip PATHS ${files}/particle.jpg ${files}/fontti.pcx
-     FORMAT zip)
+# (Made from inside the folder, so the members have plain names.)
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${OUT}/archive/small.zip --format=zip particle.jpg fontti.pcx
+                WORKING_DIRECTORY ${files} RESULT_VARIABLE packed)
+if(NOT packed EQUAL 0)
+  message(FATAL_ERROR "cannot pack ${OUT}/archive/small.zip")
+endif()
 
 # The title card is decoded by the archive target; here the small JPEG and the
 # PCX keep each run short.

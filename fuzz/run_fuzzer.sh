@@ -8,6 +8,10 @@
 set -u
 target="$1" seconds="$2" seeds="$3" work="$4" max_len="${5:-2097152}"
 name="$(basename "$target")"
+# A decoder asking for an absurd allocation gets null, as malloc gives it in a
+# normal run, and reports the picture as undecodable; leaks are findings.
+export ASAN_OPTIONS="allocator_may_return_null=1:detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
 mkdir -p "$work/corpus"
 rm -f "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-* "$work"/slow-unit-*
 # -timeout: one input may take 10 s at most; -rss_limit_mb bounds memory;
