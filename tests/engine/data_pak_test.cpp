@@ -28,8 +28,9 @@ TEST(DataPak, HoldsTheDemosPicturesAndFont) {
     EXPECT_EQ(font->sheetWidth, 512);
     EXPECT_EQ(font->sheetHeight, 512);
     EXPECT_EQ(font->glyphCount, 256);
-    EXPECT_EQ(font->glyphWidth[' '], 0);
-    EXPECT_GT(font->glyphWidth['M'], font->glyphWidth['i']);
+    EXPECT_EQ(font->glyphWidth[0x20], 0);  // space
+    const unsigned char wide = 'M', narrow = 'i';
+    EXPECT_GT(font->glyphWidth[wide], font->glyphWidth[narrow]);
     testsupport::resetEngine();
 }
 
