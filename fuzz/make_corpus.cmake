@@ -1,5 +1,6 @@
-# Unpacks data.pak into one seed folder per fuzz target.
-#   cmake -DPAK=data.pak -DOUT=corpus -P make_corpus.cmake
+# Unpacks data.pak into one seed folder per fuzz target and adds the inputs
+# that once found a fault (REGRESSIONS/<target>/*), so they are run again.
+#   cmake -DPAK=data.pak -DOUT=corpus [-DREGRESSIONS=dir] -P make_corpus.cmake
 file(REMOVE_RECURSE ${OUT})
 set(files ${OUT}/files)
 file(ARCHIVE_EXTRACT INPUT ${PAK} DESTINATION ${files})
@@ -27,4 +28,13 @@ endforeach()
 file(COPY_FILE ${files}/fontti.pcx ${OUT}/font/fontti.pcx)
 file(COPY_FILE ${files}/song1.ogg ${OUT}/song/song1.ogg)
 file(REMOVE_RECURSE ${files})
+if(REGRESSIONS)
+  foreach(target archive picture font song)
+    file(GLOB found ${REGRESSIONS}/${target}/*)
+    foreach(input IN LISTS found)
+      get_filename_component(leaf ${input} NAME)
+      file(COPY_FILE ${input} ${OUT}/${target}/regression-${leaf})
+    endforeach()
+  endforeach()
+endif()
 file(TOUCH ${OUT}/stamp)

@@ -4,6 +4,7 @@
 
 #include <physfs.h>
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -18,15 +19,23 @@ std::string lastPhysfsError() {
     return text ? text : "unknown error";
 }
 
-void collect(const std::string& folder, std::vector<std::string>& out) {
+// Folders deeper than this are not walked: no real archive nests so deep.
+constexpr int kMaxFolderDepth = 32;
+
+void collect(const std::string& folder, std::vector<std::string>& out, int depth) {
+    if (depth > kMaxFolderDepth) return;
     char** names = PHYSFS_enumerateFiles(folder.empty() ? "/" : folder.c_str());
     if (!names) return;
     for (char** n = names; *n; ++n) {
+        // A damaged directory can hold a member whose name ends at its folder's
+        // slash (a zero byte after it); PhysicsFS lists it as an empty name
+        // that stands for the folder itself, and walking it never ends.
+        if (**n == '\0' || std::strcmp(*n, ".") == 0 || std::strcmp(*n, "..") == 0) continue;
         const std::string path = folder.empty() ? std::string(*n) : folder + "/" + *n;
         PHYSFS_Stat stat;
         if (!PHYSFS_stat(path.c_str(), &stat)) continue;
         if (stat.filetype == PHYSFS_FILETYPE_DIRECTORY) {
-            collect(path, out);
+            collect(path, out, depth + 1);
         } else if (stat.filetype == PHYSFS_FILETYPE_REGULAR) {
             out.push_back(path);
         }
@@ -95,7 +104,7 @@ bool Archive::read(const std::string& member, std::vector<unsigned char>& bytes)
 
 std::vector<std::string> Archive::files() const {
     std::vector<std::string> out;
-    collect(std::string(), out);
+    collect(std::string(), out, 0);
     return out;
 }
 

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -202,6 +203,21 @@ TEST_F(Archive, CorruptPicturesAreNamedFailures) {
         testsupport::openArchiveHeadless(pak({{"good.jpg", good}, {c.file, c.bytes}}).c_str());
         EXPECT_FAILURE(dmsUploadTextures(), c.file, "cannot decode picture");
     }
+}
+
+// A damaged central directory can end a member's name at its folder's slash
+// (a zero byte follows); PhysicsFS then lists an empty name that stands for
+// the folder itself. The listing skips it instead of walking it for ever.
+TEST_F(Archive, AMemberNamedLikeItsFolderIsSkipped) {
+    Bytes zip = enginetest::makeZip({{"loadpic.jpg", enginetest::makeJpeg(8, 8, 1, 2, 3)},
+                                     {"extra/NAMELESS.jpg", enginetest::makeJpeg(8, 8, 4, 5, 6)}});
+    const std::string name = "NAMELESS";
+    const auto at = std::find_end(zip.begin(), zip.end(), name.begin(), name.end());  // the directory's copy
+    ASSERT_NE(at, zip.end());
+    std::fill(at, at + long(name.size()), 0);
+    testsupport::openArchiveHeadless(dir.write("nameless.pak", zip).c_str());
+    dmsUploadTextures();
+    EXPECT_EQ(dmsGetTexture("loadpic.jpg")->getWidth(), 8);
 }
 
 TEST_F(Archive, AFontSheetOfTheWrongSizeIsANamedFailure) {

@@ -80,6 +80,17 @@ def pak_replacing(member, change):
     return make
 
 
+def pak_with_nameless_member(real, path):
+    """The real files and one more whose name in the central directory ends
+    at a folder's slash (zero bytes after it), as a damaged directory has."""
+    members = read_members(real)
+    members["extra/NAMELESS.jpg"] = b"bytes"
+    write_zip(path, members)
+    data = open(path, "rb").read()
+    at = data.rfind(b"NAMELESS")  # the central directory's copy of the name
+    open(path, "wb").write(data[:at] + bytes(8) + data[at + 8:])
+
+
 def pcx_resized(data, width, height):
     """The same PCX header claiming another size (the body no longer fits it)."""
     header = bytearray(data[:128])
@@ -201,6 +212,8 @@ CASES = [
          rc=ANY_FAILURE, says=[r"data\.pak: not a ZIP archive"]),
     case("capture.pak_not_zip", "capture", pak=pak_bytes(b"GIF89a this is not an archive\n" * 40),
          rc=ANY_FAILURE, says=[r"data\.pak: not a ZIP archive"]),
+    case("capture.pak_member_without_a_name", "capture", pak=pak_with_nameless_member,
+         rc=0, output=True),
     case("capture.pak_without_loadpic", "capture", pak=pak_without("loadpic.jpg"),
          rc=ANY_FAILURE, says=[r"loadpic\.jpg: no such texture"]),
     case("capture.pak_without_particle", "capture", pak=pak_without("particle.jpg"), frame_at=20000,
