@@ -189,8 +189,11 @@ TEST_F(Archive, CorruptPicturesAreNamedFailures) {
     pcxBadSize[8] = 0xFF;  // xmax far beyond the data
     pcxBadSize[9] = 0x7F;
     pcxBadSize.resize(300);
+    const Bytes cutShort(good.begin(), good.begin() + long(good.size() * 3 / 5));
     const Case cases[] = {
         {"garbage.jpg", jpegGarbage},
+        {"cut.jpg", cutShort},  // libjpeg alone would fill the rest with grey
+        {"drawing.jpg", enginetest::textBytes("<svg xmlns=\"http://www.w3.org/2000/svg\"/>")},
         {"text.jpg", enginetest::textBytes("this is no picture")},
         {"empty.jpg", {}},
         {"headonly.pcx", pcxHeaderOnly},

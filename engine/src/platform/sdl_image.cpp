@@ -2,6 +2,7 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <cctype>
 #include <cstring>
 #include <memory>
 
@@ -10,19 +11,55 @@
 
 namespace fluxcore {
 
+namespace {
+
+std::string lowerExtension(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+// libjpeg fills the rest of a JPEG file that was cut short with grey and only
+// warns; a whole file ends with the end-of-image marker.
+bool jpegEndsWhole(const std::vector<unsigned char>& bytes) {
+    const std::size_t n = bytes.size();
+    return n >= 4 && bytes[n - 2] == 0xFF && bytes[n - 1] == 0xD9;
+}
+
+using Surface = std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)>;
+
+// The archive's pictures are JPEG and PCX files and are decoded as what their
+// name says, never as whatever other format the bytes resemble: SDL2_image
+// would otherwise try every decoder it has (SVG, XCF, XPM, ...) on them.
+Surface decodeSurface(SDL_RWops* source, const std::vector<unsigned char>& bytes, const std::string& name) {
+    const std::string ext = lowerExtension(name);
+    SDL_Surface* decoded = nullptr;
+    if (ext == "jpg" || ext == "jpeg") {
+        if (!IMG_isJPG(source)) fail("%s: cannot decode picture (not a JPEG file)", name.c_str());
+        if (!jpegEndsWhole(bytes)) fail("%s: cannot decode picture (JPEG data cut short)", name.c_str());
+        decoded = IMG_LoadJPG_RW(source);
+    } else if (ext == "pcx") {
+        if (!IMG_isPCX(source)) fail("%s: cannot decode picture (not a PCX file)", name.c_str());
+        decoded = IMG_LoadPCX_RW(source);
+    } else {
+        decoded = IMG_LoadTyped_RW(source, 0, ext.c_str());
+    }
+    if (!decoded) fail("%s: cannot decode picture (%s)", name.c_str(), IMG_GetError());
+    return Surface(decoded, SDL_FreeSurface);
+}
+
+}  // namespace
+
 Image decodeImage(const std::vector<unsigned char>& bytes, const std::string& name) {
     if (bytes.empty()) fail("%s: cannot decode picture (empty file)", name.c_str());
-    SDL_RWops* source = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+    const std::unique_ptr<SDL_RWops, int (*)(SDL_RWops*)> source(
+        SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), SDL_RWclose);
     if (!source) fail("%s: cannot decode picture (%s)", name.c_str(), SDL_GetError());
-    const std::size_t dot = name.rfind('.');
-    const std::string type = dot == std::string::npos ? std::string() : name.substr(dot + 1);
-    // Frees the RWops whatever happens.
-    SDL_Surface* decoded = IMG_LoadTyped_RW(source, 1, type.c_str());
-    if (!decoded) fail("%s: cannot decode picture (%s)", name.c_str(), IMG_GetError());
-    const std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> original(decoded, SDL_FreeSurface);
-    SDL_Surface* converted = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGBA32, 0);
+    const Surface original = decodeSurface(source.get(), bytes, name);
+    SDL_Surface* converted = SDL_ConvertSurfaceFormat(original.get(), SDL_PIXELFORMAT_RGBA32, 0);
     if (!converted) fail("%s: cannot convert picture to RGBA (%s)", name.c_str(), SDL_GetError());
-    const std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> rgba(converted, SDL_FreeSurface);
+    const Surface rgba(converted, SDL_FreeSurface);
     if (converted->w <= 0 || converted->h <= 0) fail("%s: picture has no pixels", name.c_str());
 
     Image image;
