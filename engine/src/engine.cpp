@@ -11,8 +11,12 @@ namespace fluxcore {
 Engine::Engine() { clock.start(wallMs()); }
 
 Engine& engine() {
-    static Engine instance;
-    return instance;
+    // Never destroyed: a program may end through exit() while a window is
+    // open (Xlib exits so when the display connection breaks), and tearing
+    // the window down from a static destructor over a dead connection blocks
+    // for ever. dmsShutDown releases everything; at exit the system does.
+    static Engine* const instance = new Engine();
+    return *instance;
 }
 
 double wallMs() {
