@@ -14,6 +14,7 @@
 #include "capture/output_sinks.h"
 #include "capture/partial_file.h"
 #include "capture/progress.h"
+#include "capture/song_check.h"
 #include "capture/temp_file.h"
 
 namespace capture {
@@ -84,11 +85,16 @@ void runVideo(const Options& options) {
     std::unique_ptr<TempFile> song;
     if (options.audio) {
         std::vector<std::uint8_t> bytes;
-        if (engine.readArchiveFile(kSongFile, bytes) && !bytes.empty()) {
+        std::string why;
+        if (!engine.readArchiveFile(kSongFile, bytes) || bytes.empty()) {
+            std::fprintf(stderr, "glass-meridian-capture: the archive has no %s; the video will be silent\n", kSongFile);
+        } else if (!songDecodesCleanly(bytes, why)) {
+            // ffmpeg gives up on a damaged stream and would fail the capture;
+            // the demo itself plays on silently.
+            std::fprintf(stderr, "glass-meridian-capture: %s: %s; the video will be silent\n", kSongFile, why.c_str());
+        } else {
             song = std::make_unique<TempFile>("gm-capture-song", ".ogg", bytes);
             request.songPath = song->path();
-        } else {
-            std::fprintf(stderr, "glass-meridian-capture: the archive has no %s; the video will be silent\n", kSongFile);
         }
     }
     VideoSink sink(ffmpeg, request, options.output);

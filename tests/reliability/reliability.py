@@ -242,6 +242,12 @@ CASES = [
          rc=ANY_FAILURE, says=[r"fontti\.pcx: font sheet is 500x512, not a multiple of 32x32"]),
     case("capture.song_damaged_frame", "capture", pak=pak_replacing("song1.ogg", ogg_damaged),
          frame_at=3000, rc=0, output=True),
+    case("capture.song_damaged_video", "capture", pak=pak_replacing("song1.ogg", ogg_damaged), video=True,
+         rc=0, says=[r"song1\.ogg: damaged .*; the video will be silent"], output=True),
+    case("capture.song_not_vorbis_video", "capture", video=True,
+         pak=pak_replacing("song1.ogg", lambda d: d[:58] + bytes(4000)),
+         rc=0, says=[r"song1\.ogg: .*; the video will be silent"], output=True),
+    # Devices.
     case("capture.no_gl_context_of_version", "capture", env={"MESA_GL_VERSION_OVERRIDE": "1.0"},
          rc=ANY_FAILURE, says=[r"video driver \"offscreen\": cannot create OpenGL context"]),
     case("capture.no_gl_library", "capture", env={"SDL_VIDEO_EGL_DRIVER": "/nonexistent/libEGL.so.1"},
