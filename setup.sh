@@ -111,18 +111,19 @@ build build-asan -DGM_WERROR=$werror -DGM_SANITIZE=ON -DGM_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGM_FUZZ_SECONDS="${GM_FUZZ_SECONDS:-20}"
 start_xvfb
 status=0
-for dir in build build-asan; do
-  step "tests in $dir"
-  if [[ "$dir" == build-asan ]]; then
-    # System libraries' one-off allocations are not ours (tests/sanitizer/lsan.supp).
-    LD_PRELOAD="$(sanitizer_preload)" \
-    LSAN_OPTIONS="suppressions=$here/tests/sanitizer/lsan.supp:print_suppressions=0" \
-    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-      ctest --test-dir "$here/$dir" --output-on-failure --timeout 300 -j2 || status=1
-    cat "$here"/build-asan/fuzz/work/*/summary.txt 2>/dev/null || true
-  else
-    ctest --test-dir "$here/$dir" --output-on-failure --timeout 300 -j2 || status=1
-  fi
-done
+# Tests on the X server share its keyboard focus, so they run one at a time
+# after the others.
+run_tests() {  # run_tests DIR
+  step "tests in $1"
+  ctest --test-dir "$here/$1" --output-on-failure --timeout 300 -j2 -LE x11 || status=1
+  ctest --test-dir "$here/$1" --output-on-failure --timeout 300 -j1 -L x11 || status=1
+}
+run_tests build
+# System libraries' one-off allocations are not ours (tests/sanitizer/lsan.supp).
+LD_PRELOAD="$(sanitizer_preload)" \
+LSAN_OPTIONS="suppressions=$here/tests/sanitizer/lsan.supp:print_suppressions=0" \
+UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  run_tests build-asan
+cat "$here"/build-asan/fuzz/work/*/summary.txt 2>/dev/null || true
 ((status == 0)) || fail "tests failed"
 step "all tests passed"

@@ -195,10 +195,10 @@ def wait_clock(run, seconds_wanted, limit):
 LESEN = ("37", "196")
 
 
-def case(name, program, **spec):
-    spec["name"] = name
-    spec["program"] = program
-    return spec
+def case(name, program, **case_def):
+    case_def["name"] = name
+    case_def["program"] = program
+    return case_def
 
 
 ANY_FAILURE = "nonzero"
@@ -305,7 +305,7 @@ CASES = [
 ]
 
 
-def env_for(spec):
+def env_for(case_def):
     env = dict(os.environ)
     env.setdefault("SDL_AUDIODRIVER", "dummy")
     # Sanitizer builds: libraries to keep loaded in the program (and only
@@ -313,17 +313,17 @@ def env_for(spec):
     preload = env.pop("GM_SANITIZER_PRELOAD", "")
     if preload:
         env["LD_PRELOAD"] = preload
-    env.update(spec.get("env", {}))
-    for name in spec.get("unset", []):
+    env.update(case_def.get("env", {}))
+    for name in case_def.get("unset", []):
         env.pop(name, None)
     return env
 
 
-def make_archive(spec, real, work):
+def make_archive(case_def, real, work):
     """Writes the case's data.pak into work; returns its path (None when the
     case has no archive at all)."""
     path = os.path.join(work, "data.pak")
-    maker = spec.get("pak", "real")
+    maker = case_def.get("pak", "real")
     if maker is None:
         return None
     if maker == "real":
@@ -333,49 +333,49 @@ def make_archive(spec, real, work):
     return path
 
 
-def run_capture(spec, args, work):
+def run_capture(case_def, args, work):
     capture = os.path.join(args.bin_dir, "glass-meridian-capture")
     argv = [capture, "--data", os.path.join(work, "data.pak"), "--width", "160", "--height", "120"]
-    if spec.get("window"):
+    if case_def.get("window"):
         argv.append("--window")
-    if spec.get("video"):
+    if case_def.get("video"):
         out = os.path.join(work, "out.mp4")
-        if spec.get("whole"):
+        if case_def.get("whole"):
             argv += ["--fps", "30", "--width", "320", "--height", "240"]
         else:
             argv += ["--from", "1500", "--to", "2600", "--fps", "10"]
-    elif spec.get("sequence"):
+    elif case_def.get("sequence"):
         os.mkdir(os.path.join(work, "frames"))
         out = os.path.join(work, "frames", "f%05d.png")
         argv += ["--fps", "30", "--width", "320", "--height", "240"]
     else:
         out = os.path.join(work, "out.png")
-        argv += ["--frame-at", str(spec.get("frame_at", 1000))]
+        argv += ["--frame-at", str(case_def.get("frame_at", 1000))]
     argv += ["-o", out]
-    run = Run(argv, work, env_for(spec), os.path.join(work, "output.txt"))
+    run = Run(argv, work, env_for(case_def), os.path.join(work, "output.txt"))
     try:
-        if "interrupt" in spec:
+        if "interrupt" in case_def:
             time.sleep(2.0)
             if not run.running():
                 raise Failed("the capture ended before it could be interrupted")
-            run.proc.send_signal(spec["interrupt"])
+            run.proc.send_signal(case_def["interrupt"])
             rc = run.wait(15, "stop after the signal")
         else:
             rc = run.wait(120, "end")
     finally:
         run.kill()
-    check(spec, rc, run.output())  # a crash is named before what it left behind
-    check_outputs(spec, work, out)
+    check(case_def, rc, run.output())  # a crash is named before what it left behind
+    check_outputs(case_def, work, out)
     return rc, run.output()
 
 
-def check_outputs(spec, work, out):
+def check_outputs(case_def, work, out):
     left = sorted(os.path.relpath(os.path.join(d, f), work)
                   for d, _, files in os.walk(work) for f in files)
     partial = [f for f in left if "partial" in f or f.startswith("gm-capture")]
     if partial:
         raise Failed(f"partial files left behind: {partial}")
-    if spec.get("sequence"):
+    if case_def.get("sequence"):
         # Frames finished before the signal may stay; none may be cut short.
         for f in left:
             if f.startswith("frames/"):
@@ -384,40 +384,40 @@ def check_outputs(spec, work, out):
                     raise Failed(f"{f} was left half written")
         return
     exists = os.path.exists(out)
-    if spec.get("output") is True and not exists:
+    if case_def.get("output") is True and not exists:
         raise Failed(f"no output {os.path.basename(out)} written")
-    if spec.get("output") is not True and exists:
+    if case_def.get("output") is not True and exists:
         raise Failed(f"{os.path.basename(out)} written although the run failed")
 
 
-def run_demo(spec, args, work):
-    if spec.get("x11") and not os.environ.get("DISPLAY"):
+def run_demo(case_def, args, work):
+    if case_def.get("x11") and not os.environ.get("DISPLAY"):
         raise Skipped("DISPLAY is not set")
     program = os.path.join(work, "glass-meridian")
     shutil.copy2(os.path.join(args.bin_dir, "glass-meridian"), program)
     # Xvfb resets when its last client leaves and refuses connections for a
     # moment; a client held open for the whole case keeps it up.
     holder = subprocess.Popen(["xprop", "-root", "-spy"], stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL) if spec.get("x11") else None
-    run = Run([program], work, env_for(spec), os.path.join(work, "output.txt"))
+                              stderr=subprocess.DEVNULL) if case_def.get("x11") else None
+    run = Run([program], work, env_for(case_def), os.path.join(work, "output.txt"))
     try:
-        if not spec.get("x11"):
+        if not case_def.get("x11"):
             return run.wait(30, "end without a display"), run.output()
         dialog = wait_window(r"^Glass Meridian$", 30, run)
         wait_focus(dialog, 15)
-        if spec.get("log"):
+        if case_def.get("log"):
             xdo("mousemove", "--window", dialog, *LESEN, "click", "1")
             time.sleep(0.2)
         xdo("key", "Return")
-        if spec.get("rc") == ANY_FAILURE and not spec.get("kill_client"):
+        if case_def.get("rc") == ANY_FAILURE and not case_def.get("kill_client"):
             return run.wait(45, "end after the failure"), run.output()
-        window = wait_clock(run, spec.get("play_until", 1.0), 60)
-        if "interrupt" in spec:
-            run.proc.send_signal(spec["interrupt"])
-        elif spec.get("kill_client"):
+        window = wait_clock(run, case_def.get("play_until", 1.0), 60)
+        if "interrupt" in case_def:
+            run.proc.send_signal(case_def["interrupt"])
+        elif case_def.get("kill_client"):
             # The X server drops the program's connection, as when it dies.
             xdo("windowkill", window)
-        elif spec.get("close"):
+        elif case_def.get("close"):
             done = subprocess.run([args.window_close, window], capture_output=True, text=True, timeout=10)
             if done.returncode != 0:
                 raise Failed(f"could not close the window: {done.stderr.strip()}")
@@ -432,19 +432,19 @@ def run_demo(spec, args, work):
             holder.wait(timeout=10)
 
 
-def check(spec, rc, output):
+def check(case_def, rc, output):
     problems = []
     if rc < 0:
         problems.append(f"killed by signal {-rc}")
     report = SANITIZER_REPORT.search(output)
     if report:
         problems.append(f"crash or sanitizer report: {report.group(0)}")
-    wanted = spec["rc"]
+    wanted = case_def["rc"]
     if wanted == ANY_FAILURE and rc == 0:
         problems.append("exit code 0 although the run failed")
     if wanted != ANY_FAILURE and rc != wanted:
         problems.append(f"exit code {rc}, expected {wanted}")
-    for pattern in spec.get("says", []):
+    for pattern in case_def.get("says", []):
         if not re.search(pattern, output):
             problems.append(f"no message matching /{pattern}/")
     if problems:
@@ -463,36 +463,36 @@ def main():
         for c in CASES:
             print(c["name"], "x11" if c.get("x11") else "-", "slow" if c.get("whole") else "-")
         return 0
-    spec = next((c for c in CASES if c["name"] == args.case), None)
-    if spec is None:
+    case_def = next((c for c in CASES if c["name"] == args.case), None)
+    if case_def is None:
         print(f"no case {args.case}", file=sys.stderr)
         return 1
     real = os.path.join(args.bin_dir, "data.pak")
     work = tempfile.mkdtemp(prefix="gm-reliability-")
     rc, output = None, ""
     try:
-        if spec.get("pak", "real") is None and args.installed_data_dir and \
+        if case_def.get("pak", "real") is None and args.installed_data_dir and \
                 os.path.exists(os.path.join(args.installed_data_dir, "data.pak")):
             raise Skipped(f"an installed data.pak in {args.installed_data_dir} would be found")
-        make_archive(spec, real, work)
-        runner = run_capture if spec["program"] == "capture" else run_demo
-        rc, output = runner(spec, args, work)
-        check(spec, rc, output)
+        make_archive(case_def, real, work)
+        runner = run_capture if case_def["program"] == "capture" else run_demo
+        rc, output = runner(case_def, args, work)
+        check(case_def, rc, output)
     except Skipped as why:
-        print(f"{spec['name']}: skipped: {why}")
+        print(f"{case_def['name']}: skipped: {why}")
         return SKIP
     except Failed as why:
         log = os.path.join(work, "output.txt")
         if not output and os.path.exists(log):
             output = open(log, "rb").read().decode("utf-8", "replace")
-        print(f"FAIL {spec['name']}: {why}")
+        print(f"FAIL {case_def['name']}: {why}")
         print("--- program output ---")
         print(output or "(none)")
         return 1
     finally:
         shutil.rmtree(work, ignore_errors=True)
     print(output.rstrip())
-    print(f"ok {spec['name']}: exit code {rc}")
+    print(f"ok {case_def['name']}: exit code {rc}")
     return 0
 
 
