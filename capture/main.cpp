@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", self, e.what(), self);
         return 2;
     } catch (const Interrupted&) {
-        std::fprintf(stderr, "%s: interrupted; no partial output left\n", self);
+        std::fprintf(stderr, "%s: interrupted; no half-written file left\n", self);
         return 130;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s: %s\n", self, e.what());

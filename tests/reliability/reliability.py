@@ -254,8 +254,10 @@ CASES = [
          rc=ANY_FAILURE, says=[r"cannot create OpenGL context"]),
     case("capture.no_display", "capture", window=True, env={"SDL_VIDEODRIVER": "x11"}, unset=["DISPLAY"],
          rc=ANY_FAILURE, says=[r"video driver \"x11\": no display"]),
+    case("capture.window_without_display", "capture", window=True, unset=["DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"],
+         rc=ANY_FAILURE, says=[r"--window needs a display"]),
     case("capture.sigint_video", "capture", video=True, whole=True, interrupt=signal.SIGINT,
-         rc=130, says=[r"interrupted; no partial output left"], output=False),
+         rc=130, says=[r"interrupted; no half-written file left"], output=False),
     case("capture.sigterm_png_sequence", "capture", sequence=True, whole=True, interrupt=signal.SIGTERM,
          rc=130, says=[r"interrupted"]),
     # The demo: the dialog accepted with Enter, the archive beside the program.
