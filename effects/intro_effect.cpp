@@ -3,6 +3,7 @@
 
 #include <GL/gl.h>
 
+#include "effects/picture_quad.h"
 #include "fluxcore/dms.h"
 
 namespace glassmeridian {
@@ -25,17 +26,7 @@ void IntroEffect::draw() {
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     myDisable(DMS_DEPTH_TEST);
 
-    // Texture t runs from 1 at the bottom edge (y = 0) to 0 at the top (y = 1).
-    glBegin(GL_QUADS);
-    glTexCoord2f(0.0f, 1.0f);
-    glVertex2f(0.0f, 0.0f);
-    glTexCoord2f(1.0f, 1.0f);
-    glVertex2f(1.0f, 0.0f);
-    glTexCoord2f(1.0f, 0.0f);
-    glVertex2f(1.0f, 1.0f);
-    glTexCoord2f(0.0f, 0.0f);
-    glVertex2f(0.0f, 1.0f);
-    glEnd();
+    drawPictureQuad();
 
     dmsPerspective3D();
 }

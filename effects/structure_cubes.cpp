@@ -11,6 +11,7 @@
 #include "curves/path.h"
 #include "effects/cube_drawing.h"
 #include "effects/effect_timing.h"
+#include "effects/picture_quad.h"
 #include "effects/structure_effect.h"
 
 using QUASAR_FLUXCORE::Vector;
@@ -129,16 +130,7 @@ void StructureEffect::drawCubesAndTrails(float t, float fade) {
     QUASAR_FLUXCORE::myBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (overlayAlpha > 0.0f) {
         glColor4f(1.0f, 1.0f, 1.0f, overlayAlpha);
-        glBegin(GL_QUADS);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex2f(0.0f, 0.0f);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex2f(1.0f, 0.0f);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex2f(1.0f, 1.0f);
-        glTexCoord2f(0.0f, 0.0f);
-        glVertex2f(0.0f, 1.0f);
-        glEnd();
+        drawPictureQuad();
     }
     QUASAR_FLUXCORE::dmsPerspective3D();
 }
