@@ -185,10 +185,6 @@ TEST_F(Archive, CorruptPicturesAreNamedFailures) {
     jpegGarbage.insert(jpegGarbage.end(), 200, 0x5A);
     Bytes pcxHeaderOnly = fontSheet();
     pcxHeaderOnly.resize(128);
-    Bytes pcxBadSize = fontSheet();
-    pcxBadSize[8] = 0xFF;  // xmax far beyond the data
-    pcxBadSize[9] = 0x7F;
-    pcxBadSize.resize(300);
     const Bytes cutShort(good.begin(), good.begin() + long(good.size() * 3 / 5));
     const Case cases[] = {
         {"garbage.jpg", jpegGarbage},
@@ -197,7 +193,6 @@ TEST_F(Archive, CorruptPicturesAreNamedFailures) {
         {"text.jpg", enginetest::textBytes("this is no picture")},
         {"empty.jpg", {}},
         {"headonly.pcx", pcxHeaderOnly},
-        {"huge.pcx", pcxBadSize},
         {"text.pcx", enginetest::textBytes("this is no picture either")},
     };
     for (const Case& c : cases) {
@@ -205,6 +200,29 @@ TEST_F(Archive, CorruptPicturesAreNamedFailures) {
         testsupport::resetEngine();
         testsupport::openArchiveHeadless(pak({{"good.jpg", good}, {c.file, c.bytes}}).c_str());
         EXPECT_FAILURE(dmsUploadTextures(), c.file, "cannot decode picture");
+    }
+}
+
+// A damaged header can claim a picture of gigabytes; it is refused by its size
+// before the decoder allocates anything that large.
+TEST_F(Archive, OversizedPicturesAreRefusedBeforeDecoding) {
+    Bytes pcx = fontSheet();
+    pcx[8] = 0xFF;  // xmax far beyond the data
+    pcx[9] = 0x7F;
+    pcx.resize(300);
+    Bytes jpeg = enginetest::makeJpeg(32, 32, 100, 100, 100);
+    const Bytes startOfFrame = {0xFF, 0xC0};
+    const auto sof = std::search(jpeg.begin(), jpeg.end(), startOfFrame.begin(), startOfFrame.end());
+    ASSERT_NE(sof, jpeg.end());
+    sof[5] = 0x9C;  // height 40000
+    sof[6] = 0x40;
+    sof[7] = 0x9C;  // width 40000
+    sof[8] = 0x40;
+    for (const auto& [file, bytes] : {std::pair<const char*, Bytes>{"huge.pcx", pcx}, {"huge.jpg", jpeg}}) {
+        SCOPED_TRACE(file);
+        testsupport::resetEngine();
+        testsupport::openArchiveHeadless(pak({{file, bytes}}).c_str());
+        EXPECT_FAILURE(dmsUploadTextures(), file, "larger than 8192x8192");
     }
 }
 

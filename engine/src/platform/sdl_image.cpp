@@ -27,6 +27,42 @@ bool jpegEndsWhole(const std::vector<unsigned char>& bytes) {
     return n >= 4 && bytes[n - 2] == 0xFF && bytes[n - 1] == 0xD9;
 }
 
+// The largest picture side the engine accepts. A damaged header can claim a
+// picture of gigabytes; it is refused before anything that size is allocated.
+constexpr int kMaxPictureSide = 8192;
+
+int le16(const std::vector<unsigned char>& bytes, std::size_t at) { return bytes[at] | bytes[at + 1] << 8; }
+
+// The size a PCX header claims (its window's corners are inclusive).
+bool pcxHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& height) {
+    if (bytes.size() < 128) return false;
+    width = le16(bytes, 8) - le16(bytes, 4) + 1;
+    height = le16(bytes, 10) - le16(bytes, 6) + 1;
+    return true;
+}
+
+// The size in a JPEG's first start-of-frame segment: walks the marker segments
+// from the start of the file up to it.
+bool jpegHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& height) {
+    std::size_t at = 2;  // past the start-of-image marker
+    while (at + 9 <= bytes.size() && bytes[at] == 0xFF) {
+        const unsigned char marker = bytes[at + 1];
+        const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (startOfFrame) {
+            height = bytes[at + 5] << 8 | bytes[at + 6];
+            width = bytes[at + 7] << 8 | bytes[at + 8];
+            return true;
+        }
+        at += 2 + static_cast<std::size_t>(bytes[at + 2] << 8 | bytes[at + 3]);
+    }
+    return false;
+}
+
+void refuseOversized(const std::string& name, int width, int height) {
+    if (width > kMaxPictureSide || height > kMaxPictureSide)
+        fail("%s: picture is %dx%d, larger than %dx%d", name.c_str(), width, height, kMaxPictureSide, kMaxPictureSide);
+}
+
 using Surface = std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)>;
 
 // The archive's pictures are JPEG and PCX files and are decoded as what their
@@ -38,9 +74,13 @@ Surface decodeSurface(SDL_RWops* source, const std::vector<unsigned char>& bytes
     if (ext == "jpg" || ext == "jpeg") {
         if (!IMG_isJPG(source)) fail("%s: cannot decode picture (not a JPEG file)", name.c_str());
         if (!jpegEndsWhole(bytes)) fail("%s: cannot decode picture (JPEG data cut short)", name.c_str());
+        int width = 0, height = 0;
+        if (jpegHeaderSize(bytes, width, height)) refuseOversized(name, width, height);
         decoded = IMG_LoadJPG_RW(source);
     } else if (ext == "pcx") {
         if (!IMG_isPCX(source)) fail("%s: cannot decode picture (not a PCX file)", name.c_str());
+        int width = 0, height = 0;
+        if (pcxHeaderSize(bytes, width, height)) refuseOversized(name, width, height);
         decoded = IMG_LoadPCX_RW(source);
     } else {
         decoded = IMG_LoadTyped_RW(source, 0, ext.c_str());
@@ -57,6 +97,7 @@ Image decodeImage(const std::vector<unsigned char>& bytes, const std::string& na
         SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size())), SDL_RWclose);
     if (!source) fail("%s: cannot decode picture (%s)", name.c_str(), SDL_GetError());
     const Surface original = decodeSurface(source.get(), bytes, name);
+    refuseOversized(name, original->w, original->h);
     SDL_Surface* converted = SDL_ConvertSurfaceFormat(original.get(), SDL_PIXELFORMAT_RGBA32, 0);
     if (!converted) fail("%s: cannot convert picture to RGBA (%s)", name.c_str(), SDL_GetError());
     const Surface rgba(converted, SDL_FreeSurface);
