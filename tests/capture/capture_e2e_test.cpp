@@ -22,18 +22,12 @@
 #include "capture/ffmpeg_command.h"
 #include "capture/image.h"
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#include <stb/stb_image.h>
-#pragma GCC diagnostic pop
+#include "png_decode.h"
 
 namespace {
 
 using capture::Image;
+using capturetest::decodePicture;
 
 struct Result {
     int exitCode = -1;
@@ -99,21 +93,10 @@ Result run(const std::string& dir, const std::string& program, const std::vector
     return r;
 }
 
-Image loadImage(const std::vector<unsigned char>& bytes) {
-    int w = 0, h = 0, n = 0;
-    unsigned char* data = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &n, 3);
-    Image image;
-    if (!data) return image;
-    image.width = w;
-    image.height = h;
-    image.rgb.assign(data, data + static_cast<std::size_t>(w) * h * 3);
-    stbi_image_free(data);
-    return image;
-}
 
 Image loadPng(const std::string& path) {
     const std::string bytes = readText(path);
-    return loadImage(std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    return decodePicture(std::vector<unsigned char>(bytes.begin(), bytes.end()));
 }
 
 // A file from data.pak, read with the archive library the engine uses.
@@ -253,7 +236,7 @@ TEST_F(CaptureProgram, LoadingPictureFirstThenTheScene) {
     }
     const Image intro = loadPng(path("f1000.png"));
     const Image scene = loadPng(path("f20000.png"));
-    const Image picture = loadImage(archiveFile("loadpic.jpg"));
+    const Image picture = decodePicture(archiveFile("loadpic.jpg"));
     ASSERT_GT(picture.width, 0) << "loadpic.jpg not readable from " << GM_DATA_PAK;
     const Image expected = capture::scaleArea(picture, 320, 240);
 

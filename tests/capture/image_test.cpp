@@ -11,32 +11,15 @@
 #include "capture/image.h"
 #include "capture/png_output.h"
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#define STB_IMAGE_IMPLEMENTATION
-#define STB_IMAGE_STATIC
-#include <stb/stb_image.h>
-#pragma GCC diagnostic pop
+#include "png_decode.h"
 
 namespace {
 
 using capture::Image;
+using capturetest::decodePicture;
 
 bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
-Image decodePng(const std::vector<std::uint8_t>& bytes) {
-    int w = 0, h = 0, channels = 0;
-    unsigned char* data = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 3);
-    Image image;
-    if (!data) return image;
-    image.width = w;
-    image.height = h;
-    image.rgb.assign(data, data + static_cast<std::size_t>(w) * h * 3);
-    stbi_image_free(data);
-    return image;
-}
 
 TEST(ReadBack, RowsAreFlippedAndAlphaDropped) {
     // 2 x 3 RGBA, bottom row first: row r, column c holds (10r + c, 100 + r, 200 + c, alpha 7).
@@ -93,7 +76,7 @@ TEST(PngOutput, RoundTripsAndRenamesOnlyWhenComplete) {
     const std::vector<std::uint8_t> png = capture::encodePng(image);
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
-    const Image back = decodePng(png);
+    const Image back = decodePicture(png);
     EXPECT_EQ(back.width, 5);
     EXPECT_EQ(back.height, 3);
     EXPECT_EQ(back.rgb, image.rgb);

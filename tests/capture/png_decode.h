@@ -1,0 +1,13 @@
+// Test helper: decodes PNG (or any stb-readable picture) bytes back to RGB.
+#pragma once
+
+#include <vector>
+
+#include "capture/image.h"
+
+namespace capturetest {
+
+// The picture as RGB; an empty Image (0 x 0) when the bytes do not decode.
+capture::Image decodePicture(const std::vector<unsigned char>& bytes);
+
+}  // namespace capturetest
