@@ -21,7 +21,8 @@ case "$mode" in
 esac
 
 fail() { echo "setup.sh: $*" >&2; exit 1; }
-step() { echo "== $*"; }
+# Each step says how long the run has taken so far, to see where time goes.
+step() { printf '== [%d:%02d] %s\n' $((SECONDS / 60)) $((SECONDS % 60)) "$*"; }
 
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -61,34 +62,6 @@ build() {  # build DIR [cmake options...]
   cmake --build "$here/$dir" || fail "building $dir failed"
 }
 
-# Libraries the sanitizer build's tests keep loaded, colon-separated: see
-# tests/sanitizer/sanitizer_env.cmake (Mesa unloaded before the leak check).
-sanitizer_preload() {
-  local arch lib found=()
-  arch="$(gcc -print-multiarch 2>/dev/null || true)"
-  for lib in libEGL_mesa.so.0 libglapi.so.0 dri/swrast_dri.so; do
-    [[ -e "/usr/lib/$arch/$lib" ]] && found+=("/usr/lib/$arch/$lib")
-  done
-  local IFS=:
-  echo "${found[*]}"
-}
-
-# Tests that need an X server get this one; the rest run headless.
-start_xvfb() {
-  if [[ -n "${DISPLAY:-}" ]] && xdpyinfo >/dev/null 2>&1; then
-    return
-  fi
-  local fifo; fifo="$(mktemp -u)"; mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  local number
-  read -r -t 20 number <"$fifo" || fail "Xvfb did not start"
-  rm -f "$fifo"
-  export DISPLAY=":$number"
-  trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
-  step "Xvfb on $DISPLAY"
-}
-
 install_packages
 cd "$here"
 
@@ -109,21 +82,19 @@ if [[ -f "$here/build-asan/CMakeCache.txt" ]] &&
 fi
 build build-asan -DGM_WERROR=$werror -DGM_SANITIZE=ON -DGM_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGM_FUZZ_SECONDS="${GM_FUZZ_SECONDS:-20}"
-start_xvfb
 status=0
-# Tests on the X server share its keyboard focus, so they run one at a time
-# after the others.
+# Tests that need an X server start one of their own (tests/support/run_on_xvfb.sh).
 run_tests() {  # run_tests DIR
   step "tests in $1"
-  ctest --test-dir "$here/$1" --output-on-failure --timeout 300 -j2 -LE x11 || status=1
-  ctest --test-dir "$here/$1" --output-on-failure --timeout 300 -j1 -L x11 || status=1
+  ctest --test-dir "$here/$1" --output-on-failure --timeout 300 -j2 || status=1
 }
 run_tests build
-# System libraries' one-off allocations are not ours (tests/sanitizer/lsan.supp).
-LD_PRELOAD="$(sanitizer_preload)" \
-LSAN_OPTIONS="suppressions=$here/tests/sanitizer/lsan.supp:print_suppressions=0" \
-UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+(
+  source "$here/tests/sanitizer/sanitizer_env.sh"
+  export_sanitizer_env
   run_tests build-asan
+  exit "$status"
+) || status=1
 cat "$here"/build-asan/fuzz/work/*/summary.txt 2>/dev/null || true
 ((status == 0)) || fail "tests failed"
 step "all tests passed"
