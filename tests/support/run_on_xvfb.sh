@@ -18,9 +18,7 @@ command -v Xvfb >/dev/null || { say "Xvfb is not installed (package xvfb)"; exit
 
 scratch="$(mktemp -d)"
 xvfb_pid=""
-test_pid=""
 finish() {
-  [[ -n "$test_pid" ]] && kill "$test_pid" 2>/dev/null
   if [[ -n "$xvfb_pid" ]]; then
     kill "$xvfb_pid" 2>/dev/null
     wait "$xvfb_pid" 2>/dev/null
@@ -28,8 +26,6 @@ finish() {
   rm -rf "$scratch"
 }
 trap finish EXIT
-trap 'exit 143' TERM
-trap 'exit 130' INT
 
 screen_args=()
 n=0
@@ -52,11 +48,8 @@ if [[ -z "$number" ]]; then
   exit 1
 fi
 
-# The test sees this server only, whatever session the caller runs in.
+# The test sees this server only, whatever session the caller runs in. It
+# runs in the foreground: a background job of a script starts with SIGINT
+# ignored, and the programs under test must see SIGINT as a user sends it.
 unset WAYLAND_DISPLAY XAUTHORITY
-DISPLAY=":$number" "$@" &
-test_pid=$!
-wait "$test_pid"
-status=$?
-test_pid=""
-exit "$status"
+DISPLAY=":$number" "$@"
