@@ -8,7 +8,8 @@
 # The test run covers two trees: build/ (gcc; its ctest includes a valgrind
 # memcheck of the capture tool) and build-asan/ (clang with AddressSanitizer,
 # UBSan and the libFuzzer targets; its ctest includes a bounded run of each
-# fuzz target, GM_FUZZ_SECONDS each, 20 by default).
+# fuzz target, GM_FUZZ_SECONDS each, 20 by default). The first tree's tests
+# run while the second builds. Tests that need an X server start their own.
 #
 # Both are idempotent; any failing step stops the script with a message.
 set -euo pipefail
@@ -73,7 +74,19 @@ fi
 
 werror=OFF
 [[ -n "${CI:-}" ]] && werror=ON
+status=0
+# Tests that need an X server start one of their own (tests/support/run_on_xvfb.sh).
+ctest_args=(--output-on-failure --timeout 300 -j2)
 build build -DGM_WERROR=$werror
+# The gcc tree's tests run while the sanitizer tree builds: many of them wait
+# on windows, clocks and child programs, and the build fills those gaps. Their
+# output follows the build.
+step "tests in build, alongside the next build"
+gcc_log="$here/build/Testing/setup-test.log"
+mkdir -p "$here/build/Testing"
+ctest --test-dir "$here/build" "${ctest_args[@]}" >"$gcc_log" 2>&1 &
+gcc_tests=$!
+trap 'kill "$gcc_tests" 2>/dev/null || true' EXIT
 # The sanitizer tree is a clang tree (libFuzzer comes with clang); one left
 # from a gcc configuration is started afresh.
 if [[ -f "$here/build-asan/CMakeCache.txt" ]] &&
@@ -82,18 +95,15 @@ if [[ -f "$here/build-asan/CMakeCache.txt" ]] &&
 fi
 build build-asan -DGM_WERROR=$werror -DGM_SANITIZE=ON -DGM_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DGM_FUZZ_SECONDS="${GM_FUZZ_SECONDS:-20}"
-status=0
-# Tests that need an X server start one of their own (tests/support/run_on_xvfb.sh).
-run_tests() {  # run_tests DIR
-  step "tests in $1"
-  ctest --test-dir "$here/$1" --output-on-failure --timeout 300 -j2 || status=1
-}
-run_tests build
+wait "$gcc_tests" || status=1
+trap - EXIT
+step "tests in build done"
+cat "$gcc_log"
+step "tests in build-asan"
 (
   source "$here/tests/sanitizer/sanitizer_env.sh"
   export_sanitizer_env
-  run_tests build-asan
-  exit "$status"
+  ctest --test-dir "$here/build-asan" "${ctest_args[@]}"
 ) || status=1
 cat "$here"/build-asan/fuzz/work/*/summary.txt 2>/dev/null || true
 ((status == 0)) || fail "tests failed"
