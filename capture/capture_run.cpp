@@ -16,14 +16,14 @@
 #include "capture/progress.h"
 #include "capture/song_check.h"
 #include "capture/temp_file.h"
+#include "host/production.h"
 
 namespace capture {
 
 namespace {
 
-// The demo starts its music at this time.
-constexpr std::int64_t kSongStartMs = 2000;
-constexpr const char* kSongFile = "song1.ogg";
+using glassmeridian::production::kSongFile;
+constexpr auto kSongStartMs = static_cast<std::int64_t>(glassmeridian::production::kSongStartMs);
 
 // Renders each time in order and hands the frames to the sink through the
 // writer thread; frame i gets index i.

@@ -159,6 +159,7 @@ Options parseOptions(int argc, const char* const* argv) {
 }
 
 std::string usageText() {
+    const Options defaults;
     return R"(usage: glass-meridian-capture [options] -o OUTPUT
        glass-meridian-capture [options] --bench
        glass-meridian-capture [options] --contact-sheet FILE.png
@@ -176,7 +177,7 @@ Output (-o):
 Options:
   --width N, --height N   picture size (default 1280 x 720)
   --fps N                 frames per second (default 60)
-  --from MS, --to MS      the span to render, in ms (default 0 to 49000)
+  --from MS, --to MS      the span to render, in ms (default 0 to )" + std::to_string(defaults.toMs) + R"()
   --frame-at MS           one frame (with -o NAME.png)
   --bench                 render without writing; print frame times and peak memory
   --contact-sheet FILE    a PNG grid of frames at even times across the span
@@ -185,7 +186,7 @@ Options:
   --no-audio              leave the soundtrack out of a video
   --crf N, --preset NAME  x264 quality (default 18) and speed (default veryfast)
   --ffmpeg PROGRAM        the ffmpeg to run (default: ffmpeg from PATH)
-  --data FILE             the data archive (default data.pak beside the program)
+  --data FILE             the data archive (default )" + defaults.archive + R"( beside the program)
   --window                show the frames in a window instead of rendering headless
   --log                   the engine's log on stderr
   -h, --help              this text

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "host/production.h"
+
 namespace capture {
 
 // A command line that cannot be run: the message says which option and why.
@@ -29,14 +31,14 @@ struct Options {
     int height = 720;
     int fps = 60;
     std::int64_t fromMs = 0;
-    std::int64_t toMs = 49000;
+    std::int64_t toMs = static_cast<std::int64_t>(glassmeridian::production::kEndMs);
     std::int64_t frameAtMs = -1;  // --frame-at; -1 when not given
     bool window = false;         // show the frames in a window instead of rendering headless
     bool audio = true;           // mux the soundtrack into a video
     int crf = 18;                // x264 constant rate factor
     std::string preset = "veryfast";  // x264 speed preset
     std::string ffmpeg = "ffmpeg";    // program name (looked up in PATH) or path
-    std::string archive = "data.pak";
+    std::string archive = glassmeridian::production::kArchive;
     bool engineLog = false;
     int gridColumns = 4;         // contact sheet
     int gridRows = 3;

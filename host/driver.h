@@ -7,10 +7,6 @@
 
 namespace glassmeridian {
 
-// Milestones of the demo clock, ms.
-constexpr float kMusicStartMs = 2000.0f;
-constexpr float kDemoEndMs = 49000.0f;
-
 // Runs the demo and returns the program's exit code: the parameter of the last
 // message taken from the queue (0 when none was), or 1 when the run ended on a
 // failure or the dialog could not be shown.

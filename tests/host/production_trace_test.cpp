@@ -6,8 +6,6 @@
 // builds can be compared byte for byte.
 #include <gtest/gtest.h>
 
-#include <GL/gl.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -21,7 +19,7 @@
 #include "glrecord.h"
 #include "host/driver.h"
 #include "host/engine_fluxcore.h"
-#include "host/timeline.h"
+#include "host/production.h"
 
 namespace {
 
@@ -99,25 +97,22 @@ std::vector<std::string> demoFrames(const std::vector<float>& times) {
     return platform.frames;
 }
 
-// The capture tool's start-up and its frame at each time.
+// The capture tool's start-up and its frame at each time, as its engine
+// session runs them.
 std::vector<std::string> captureFrames(const std::vector<float>& times) {
+    namespace production = glassmeridian::production;
     testsupport::resetEngine();
     glrecord::reset();
     testsupport::openArchiveHeadless(GM_TEST_DATA_PAK);
-    fc::dmsAddFont(32, 32, "fontti.pcx");
-    glassmeridian::registerTimeline();
-    fc::dmsInitEffects();
-    fc::dmsUploadTextures();
-    fc::dmsInitTimer();
+    glassmeridian::FluxcoreEngine engine;
+    production::startUp(engine);
     fc::dmsSetFixedClock(true);
     std::vector<std::string> frames;
     std::size_t cut = 0;
     for (float t : times) {
         fc::dmsSetTime(t);
-        glClearColor(0, 0, 0, 0);
-        fc::dmsUpdateTimer();
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        fc::dmsRun();
+        production::advanceClock(engine);
+        production::drawPicture(engine);
         frames.push_back(traceFrom(cut));
         cut = glrecord::trace().size();
     }

@@ -1,5 +1,5 @@
-// The timeline table: which effects, in which order, with which intervals,
-// and that the engine's timeline runs them.
+// The production's timeline: which effects, in which order, with which
+// intervals, and that the engine's timeline runs them.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -12,7 +12,7 @@
 #include "engine_harness.h"
 #include "fluxcore/dms.h"
 #include "glrecord.h"
-#include "host/timeline.h"
+#include "host/production.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ void collect(unsigned int start, unsigned int end, const char* name, QUASAR_FLUX
 TEST(Timeline, RegistersTheIntroThenTheStructure) {
     std::vector<Entry> entries;
     received = &entries;
-    glassmeridian::registerTimeline(&collect);
+    glassmeridian::production::registerTimeline(&collect);
     received = nullptr;
 
     ASSERT_EQ(entries.size(), 2u);
@@ -50,7 +50,7 @@ TEST(Timeline, RegistersTheIntroThenTheStructure) {
 TEST(Timeline, EngineTimelineRunsEachEffectInsideItsInterval) {
     testsupport::resetEngine();
     testsupport::openArchiveHeadless(GM_TEST_DATA_PAK);
-    glassmeridian::registerTimeline();
+    glassmeridian::production::registerTimeline();
     QUASAR_FLUXCORE::dmsInitEffects();
     QUASAR_FLUXCORE::dmsUploadTextures();
     QUASAR_FLUXCORE::dmsSetFixedClock(true);
