@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/frame_writer.h"
+#include "capture/frames.h"
 #include "capture/options.h"
 #include "host/engine_fluxcore.h"
 

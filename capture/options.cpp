@@ -3,13 +3,15 @@
 #include "capture/options.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
 
-#include "capture/output_target.h"
+#include "capture/ffmpeg.h"
+#include "capture/files.h"
 
 namespace capture {
 
@@ -157,6 +159,49 @@ Options parseOptions(int argc, const char* const* argv) {
     resolveMode(o, haveOutput, bench, sheet, rangeGiven);
     return o;
 }
+
+std::string FramePattern::pathFor(std::int64_t frame) const {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%0*lld", padWidth, static_cast<long long>(frame));
+    return prefix + digits + suffix;
+}
+
+std::optional<FramePattern> parseFramePattern(const std::string& name) {
+    FramePattern pattern;
+    bool found = false;
+    std::string* part = &pattern.prefix;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] != '%') {
+            *part += name[i];
+            continue;
+        }
+        std::size_t j = i + 1;
+        if (j < name.size() && name[j] == '%') {
+            *part += '%';
+            i = j;
+            continue;
+        }
+        int pad = 0;
+        if (j < name.size() && name[j] == '0') {
+            ++j;
+            if (j >= name.size() || !std::isdigit(static_cast<unsigned char>(name[j])) || name[j] == '0')
+                throw UsageError("output name '" + name + "': write the frame number as %d or %0Nd (N from 1 to 9)");
+            pad = name[j] - '0';
+            ++j;
+        }
+        if (j >= name.size() || name[j] != 'd')
+            throw UsageError("output name '" + name + "': unsupported '%' sequence (use %d or %05d for the frame number, %% for a '%')");
+        if (found) throw UsageError("output name '" + name + "': more than one frame number");
+        found = true;
+        pattern.padWidth = pad;
+        part = &pattern.suffix;
+        i = j;
+    }
+    if (!found) return std::nullopt;
+    return pattern;
+}
+
+bool isPngName(const std::string& name) { return lowerExtension(name) == "png"; }
 
 std::string usageText() {
     const Options defaults;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -14,6 +15,24 @@ class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A frame file pattern: prefix, frame number (zero-padded to padWidth digits,
+// 0 = no padding), suffix. "shot_%05d.png" -> {"shot_", 5, ".png"}.
+struct FramePattern {
+    std::string prefix;
+    int padWidth = 0;
+    std::string suffix;
+
+    std::string pathFor(std::int64_t frame) const;
+};
+
+// Parses the one "%d" / "%0Nd" in a name ("%%" is a literal '%'). Returns
+// nothing when the name has no frame number; throws UsageError on any other
+// '%' sequence or on more than one number.
+std::optional<FramePattern> parseFramePattern(const std::string& name);
+
+// True when the name ends in ".png" (case-insensitive).
+bool isPngName(const std::string& name);
 
 enum class Mode {
     Help,          // print the usage text

@@ -1,64 +1,12 @@
-// Frame schedule, even contact-sheet times, frame-time statistics and the
-// progress line.
+// Frame-time statistics and the progress line.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "capture/bench_stats.h"
-#include "capture/frame_schedule.h"
 #include "capture/progress.h"
 
 namespace {
-
-using capture::FrameSchedule;
-
-TEST(FrameSchedule, FixedStepFromTheStartOfTheSpan) {
-    const FrameSchedule whole(0, 49000, 60);
-    EXPECT_EQ(whole.count(), 2940);
-    EXPECT_DOUBLE_EQ(whole.timeMs(0), 0.0);
-    EXPECT_DOUBLE_EQ(whole.timeMs(3), 50.0);
-    EXPECT_DOUBLE_EQ(whole.timeMs(120), 2000.0) << "the music cue falls on a frame at 60 fps";
-    EXPECT_LT(whole.timeMs(whole.count() - 1), 49000.0);
-    EXPECT_DOUBLE_EQ(whole.durationSeconds(), 49.0);
-
-    // Times are n * 1000 / fps from --from, not accumulated steps: no drift
-    // after thousands of frames of a step that is not a whole number.
-    EXPECT_DOUBLE_EQ(whole.timeMs(2939), 2939.0 * 1000.0 / 60.0);
-
-    const FrameSchedule offset(1500, 3500, 30);
-    EXPECT_EQ(offset.count(), 60);
-    EXPECT_DOUBLE_EQ(offset.timeMs(0), 1500.0);
-    EXPECT_DOUBLE_EQ(offset.timeMs(59), 1500.0 + 59000.0 / 30.0);
-}
-
-TEST(FrameSchedule, PartialLastStepStillGetsAFrame) {
-    EXPECT_EQ(FrameSchedule(0, 1001, 1).count(), 2) << "1000 ms is before 1001";
-    EXPECT_EQ(FrameSchedule(0, 1000, 1).count(), 1);
-    EXPECT_EQ(FrameSchedule(0, 10, 60).count(), 1);
-    EXPECT_EQ(FrameSchedule(0, 17, 60).count(), 2);
-    EXPECT_EQ(FrameSchedule(5, 5, 60).count(), 0);
-    EXPECT_EQ(FrameSchedule(9, 5, 60).count(), 0);
-    // The last frame of any schedule is before its end, the one after it is not.
-    for (int fps : {1, 7, 24, 29, 60, 144, 240}) {
-        for (std::int64_t to : {1, 999, 1000, 2000, 48999, 49000}) {
-            const FrameSchedule s(0, to, fps);
-            ASSERT_GT(s.count(), 0);
-            EXPECT_LT(s.timeMs(s.count() - 1), static_cast<double>(to)) << fps << " fps to " << to;
-            EXPECT_GE(s.timeMs(s.count()), static_cast<double>(to)) << fps << " fps to " << to;
-        }
-    }
-}
-
-TEST(FrameSchedule, EvenTimesStartAtTheSpanAndStayInside) {
-    const std::vector<double> times = capture::evenTimes(0, 48000, 12);
-    ASSERT_EQ(times.size(), 12u);
-    EXPECT_DOUBLE_EQ(times.front(), 0.0);
-    EXPECT_DOUBLE_EQ(times[1], 4000.0);
-    EXPECT_DOUBLE_EQ(times.back(), 44000.0);
-    EXPECT_EQ(capture::evenTimes(1000, 2000, 1), std::vector<double>{1000.0});
-    EXPECT_TRUE(capture::evenTimes(0, 1000, 0).empty());
-}
 
 TEST(BenchStats, MedianPercentileMaxAndRate) {
     // 1..100 ms in shuffled order: median 50.5, nearest-rank p95 is the 95th value.

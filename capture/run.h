@@ -1,11 +1,19 @@
-// Ctrl+C and SIGTERM: the handler only raises a flag; the render loop sees it
+// The runs the tool can make, each from parsed options to its output, and the
+// interrupt: Ctrl+C and SIGTERM only raise a flag; the render loop sees it
 // between frames and unwinds, so every partial output is removed on the way.
 #pragma once
 
 #include <atomic>
 #include <stdexcept>
 
+#include "capture/options.h"
+
 namespace capture {
+
+// Renders and writes what options ask for. Throws UsageError for a request
+// that cannot be served, Interrupted on Ctrl+C, std::runtime_error (or the
+// engine's const char*) on a failure; no partial output survives any of them.
+void runCapture(const Options& options);
 
 // Thrown by the render loop once the flag is up.
 class Interrupted : public std::runtime_error {

@@ -7,9 +7,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "capture/contact_sheet.h"
-#include "capture/image.h"
-#include "capture/png_output.h"
+#include "capture/pictures.h"
 
 #include "png_decode.h"
 
