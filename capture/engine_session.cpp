@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "capture/window_platform.h"
 #include "fluxcore/dms.h"
+#include "host/platform/sdl_window.h"
 #include "host/production.h"
 
 namespace capture {
@@ -36,7 +36,7 @@ EngineSession::EngineSession(const Options& options)
         dmsSetFixedClock(true);
 
         int w = 0, h = 0;
-        drawableSize(dmsGetHDC(), w, h);
+        glassmeridian::drawableSize(dmsGetHDC(), w, h);
         if (w != width_ || h != height_)
             throw std::runtime_error("the engine's picture is " + std::to_string(w) + "x" + std::to_string(h) +
                                      ", not the " + std::to_string(width_) + "x" + std::to_string(height_) +
@@ -72,7 +72,9 @@ void EngineSession::readBack(Frame& frame) {
 }
 
 void EngineSession::present() {
-    if (window_) presentWindow(dmsGetHDC());
+    if (!window_) return;
+    glassmeridian::presentFrame(dmsGetHDC());
+    glassmeridian::pumpWindowEvents();
 }
 
 bool EngineSession::readArchiveFile(const char* name, std::vector<std::uint8_t>& bytes) {

@@ -3,7 +3,8 @@
 #pragma once
 
 #include "host/engine_api.h"
-#include "host/platform.h"
+#include "host/platform/platform.h"
+#include "host/setup_dialog.h"
 
 namespace glassmeridian {
 

@@ -1,5 +1,5 @@
 // The SDL2 audio device that plays the song.
-#include "audio/sdl_audio_device.h"
+#include "platform/sdl_audio_device.h"
 
 namespace fluxcore::audio {
 

@@ -1,7 +1,9 @@
-// The SDL2 platform layer (see platform_sdl.h).
-#include "host/platform_sdl.h"
+// The SDL2 platform layer (see sdl_platform.h).
+#include "host/platform/sdl_platform.h"
 
 #include <SDL.h>
+
+#include "host/platform/sdl_window.h"
 
 namespace glassmeridian {
 
@@ -25,10 +27,6 @@ bool SdlPlatform::escapeHeld() {
     return held;
 }
 
-void SdlPlatform::swapBuffers(void* surface) {
-    if (surface) {
-        SDL_GL_SwapWindow(static_cast<SDL_Window*>(surface));
-    }
-}
+void SdlPlatform::swapBuffers(void* surface) { presentFrame(surface); }
 
 }  // namespace glassmeridian

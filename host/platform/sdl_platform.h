@@ -2,7 +2,7 @@
 // state answers for Escape, and the engine's window is swapped with SDL.
 #pragma once
 
-#include "host/platform.h"
+#include "host/platform/platform.h"
 
 namespace glassmeridian {
 

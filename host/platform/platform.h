@@ -1,10 +1,6 @@
-// Platform and SetupDialog: the window-system services the driver uses, as
-// seams. The program passes the SDL and FLTK implementations; tests pass fakes.
+// Platform: the window-system services the driver uses, as a seam. The program
+// passes the SDL implementation; tests pass a recording fake.
 #pragma once
-
-#include <string>
-
-#include "host/launch_settings.h"
 
 namespace glassmeridian {
 
@@ -22,19 +18,6 @@ public:
     virtual PlatformEvent pollEvent() = 0;      // removes one message; Empty when the queue is empty
     virtual bool escapeHeld() = 0;              // Escape is down at this moment
     virtual void swapBuffers(void* surface) = 0;  // shows the frame drawn on the engine's surface
-};
-
-// Outcome of showing the setup dialog: whether it could be shown at all.
-struct DialogOutcome {
-    bool shown = true;
-    std::string failure;  // why it could not be shown
-};
-
-class SetupDialog {
-public:
-    virtual ~SetupDialog() = default;
-    // Shows the dialog modally and writes the viewer's choices into settings.
-    virtual DialogOutcome run(LaunchSettings& settings) = 0;
 };
 
 }  // namespace glassmeridian
