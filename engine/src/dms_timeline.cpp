@@ -1,4 +1,4 @@
-// The timeline operations and the frame's run.
+// The public timeline operations and the frame's run.
 #include <GL/gl.h>
 
 #include "engine.h"

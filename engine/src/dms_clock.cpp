@@ -1,4 +1,4 @@
-// The clock operations and the engine's keys.
+// The public clock operations and the engine's keys.
 #include "audio/audio.h"
 #include "engine.h"
 #include "fluxcore/dms.h"

@@ -1,7 +1,10 @@
-// Archive files, textures and fonts: dmsReadFile, dmsUploadTextures,
-// dmsGetTexture, dmsAddFont, dmsGetFont.
+// The public archive, texture, font and music operations: dmsReadFile,
+// dmsUploadTextures, dmsGetTexture, dmsAddFont, dmsGetFont, dmsPlaySong.
 #include <cstring>
+#include <string>
+#include <vector>
 
+#include "audio/audio.h"
 #include "engine.h"
 #include "fluxcore/dms.h"
 #include "font_sheet.h"
@@ -93,6 +96,31 @@ Font* dmsGetFont(const char* file) {
     Font* font = file ? fluxcore::findFont(fluxcore::engine(), file) : nullptr;
     if (!font) fluxcore::fail("%s: no such font", file ? file : "(null)");
     return font;
+}
+
+
+void dmsPlaySong(int n) {
+    using namespace fluxcore;
+    Engine& e = engine();
+    const std::string file = "song" + std::to_string(n) + ".ogg";
+    if (!e.mode.sound) {
+        logf("%s: sound is off; playing on silently", file.c_str());
+        return;
+    }
+    std::vector<unsigned char> bytes;
+    if (!e.archive || !e.archive->read(file, bytes)) {
+        logf("%s: not in %s; playing on silently", file.c_str(),
+             e.archive ? e.archive->displayName().c_str() : "the archive (none open)");
+        return;
+    }
+    std::string why;
+    if (!audio::startSong(std::move(bytes), why)) {
+        warnf("%s: no sound (%s); playing on silently", file.c_str(), why.c_str());
+        return;
+    }
+    e.clock.songStarted();
+    if (e.clock.paused()) audio::pauseSong(true);
+    logf("%s: playing from %.0f ms", file.c_str(), e.clock.time());
 }
 
 }  // namespace QUASAR_FLUXCORE

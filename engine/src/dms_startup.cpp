@@ -1,6 +1,9 @@
-// Start-up and shut-down: dmsInitEx, dmsShutDown, gamma, the window handle and
-// its caption.
+// The public start-up and shut-down operations: logging, dmsInitEx,
+// dmsShutDown, gamma and the message output.
 #include <GL/gl.h>
+
+#include <cstdarg>
+#include <cstdio>
 
 #include "engine.h"
 #include "fluxcore/dms.h"
@@ -81,14 +84,14 @@ void dmsSetGamma(float gamma) {
     if (e.window) e.window->setGamma(gamma);
 }
 
-DmsHdc dmsGetHDC() {
-    fluxcore::Engine& e = fluxcore::engine();
-    return e.window ? e.window->handle() : nullptr;
-}
+void dmsSetLogging(bool enabled) { fluxcore::setLogging(enabled); }
 
-void dmsSetWindowTitle(const char* title) {
-    fluxcore::Engine& e = fluxcore::engine();
-    if (e.window) e.window->setTitle(title);
+void dmsMsg(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fflush(stderr);
 }
 
 }  // namespace QUASAR_FLUXCORE
