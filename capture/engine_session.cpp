@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "capture/window_platform.h"
 #include "fluxcore/dms.h"
-#include "host/timeline.h"
+#include "host/platform/sdl_window.h"
+#include "host/production.h"
 
 namespace capture {
 
@@ -32,15 +32,11 @@ EngineSession::EngineSession(const Options& options)
             throw std::runtime_error(std::string("the engine could not open a ") + std::to_string(width_) + "x" +
                                      std::to_string(height_) + (window_ ? " window" : " offscreen picture"));
         // The demo's own start-up, then the clock handed to the caller.
-        dmsAddFont(32, 32, "fontti.pcx");
-        glassmeridian::registerTimeline();
-        dmsInitEffects();
-        dmsUploadTextures();
-        dmsInitTimer();
+        glassmeridian::production::startUp(engine_);
         dmsSetFixedClock(true);
 
         int w = 0, h = 0;
-        drawableSize(dmsGetHDC(), w, h);
+        glassmeridian::drawableSize(dmsGetHDC(), w, h);
         if (w != width_ || h != height_)
             throw std::runtime_error("the engine's picture is " + std::to_string(w) + "x" + std::to_string(h) +
                                      ", not the " + std::to_string(width_) + "x" + std::to_string(height_) +
@@ -58,10 +54,8 @@ EngineSession::~EngineSession() {
 
 void EngineSession::render(double timeMs) {
     dmsSetTime(static_cast<float>(timeMs));
-    glClearColor(0, 0, 0, 0);
-    dmsUpdateTimer();  // leaves the fixed time as it is
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    dmsRun();
+    glassmeridian::production::advanceClock(engine_);  // the fixed clock stays at timeMs
+    glassmeridian::production::drawPicture(engine_);
 }
 
 void EngineSession::waitForGl() { glFinish(); }
@@ -78,7 +72,9 @@ void EngineSession::readBack(Frame& frame) {
 }
 
 void EngineSession::present() {
-    if (window_) presentWindow(dmsGetHDC());
+    if (!window_) return;
+    glassmeridian::presentFrame(dmsGetHDC());
+    glassmeridian::pumpWindowEvents();
 }
 
 bool EngineSession::readArchiveFile(const char* name, std::vector<std::uint8_t>& bytes) {

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "capture/frame_writer.h"
+#include "capture/frames.h"
 #include "capture/options.h"
+#include "host/engine_fluxcore.h"
 
 namespace capture {
 
@@ -21,8 +22,8 @@ public:
     EngineSession(const EngineSession&) = delete;
     EngineSession& operator=(const EngineSession&) = delete;
 
-    // Draws the demo's frame at timeMs into the back buffer, as the demo's
-    // own frame does: clear colour, clock, clear, dmsRun.
+    // Draws the demo's frame at timeMs into the back buffer with the demo's
+    // own frame sequence.
     void render(double timeMs);
     void waitForGl();           // until the frame's drawing is done
     void readBack(Frame& frame);  // RGBA, rows bottom to top
@@ -32,6 +33,7 @@ public:
     bool readArchiveFile(const char* name, std::vector<std::uint8_t>& bytes);
 
 private:
+    glassmeridian::FluxcoreEngine engine_;
     int width_;
     int height_;
     bool window_;

@@ -2,8 +2,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "capture/capture_run.h"
-#include "capture/interrupt.h"
+#include "capture/run.h"
 #include "capture/options.h"
 
 int main(int argc, char** argv) {

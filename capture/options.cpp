@@ -3,13 +3,15 @@
 #include "capture/options.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
 
-#include "capture/output_target.h"
+#include "capture/ffmpeg.h"
+#include "capture/files.h"
 
 namespace capture {
 
@@ -158,7 +160,51 @@ Options parseOptions(int argc, const char* const* argv) {
     return o;
 }
 
+std::string FramePattern::pathFor(std::int64_t frame) const {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%0*lld", padWidth, static_cast<long long>(frame));
+    return prefix + digits + suffix;
+}
+
+std::optional<FramePattern> parseFramePattern(const std::string& name) {
+    FramePattern pattern;
+    bool found = false;
+    std::string* part = &pattern.prefix;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] != '%') {
+            *part += name[i];
+            continue;
+        }
+        std::size_t j = i + 1;
+        if (j < name.size() && name[j] == '%') {
+            *part += '%';
+            i = j;
+            continue;
+        }
+        int pad = 0;
+        if (j < name.size() && name[j] == '0') {
+            ++j;
+            if (j >= name.size() || !std::isdigit(static_cast<unsigned char>(name[j])) || name[j] == '0')
+                throw UsageError("output name '" + name + "': write the frame number as %d or %0Nd (N from 1 to 9)");
+            pad = name[j] - '0';
+            ++j;
+        }
+        if (j >= name.size() || name[j] != 'd')
+            throw UsageError("output name '" + name + "': unsupported '%' sequence (use %d or %05d for the frame number, %% for a '%')");
+        if (found) throw UsageError("output name '" + name + "': more than one frame number");
+        found = true;
+        pattern.padWidth = pad;
+        part = &pattern.suffix;
+        i = j;
+    }
+    if (!found) return std::nullopt;
+    return pattern;
+}
+
+bool isPngName(const std::string& name) { return lowerExtension(name) == "png"; }
+
 std::string usageText() {
+    const Options defaults;
     return R"(usage: glass-meridian-capture [options] -o OUTPUT
        glass-meridian-capture [options] --bench
        glass-meridian-capture [options] --contact-sheet FILE.png
@@ -176,7 +222,7 @@ Output (-o):
 Options:
   --width N, --height N   picture size (default 1280 x 720)
   --fps N                 frames per second (default 60)
-  --from MS, --to MS      the span to render, in ms (default 0 to 49000)
+  --from MS, --to MS      the span to render, in ms (default 0 to )" + std::to_string(defaults.toMs) + R"()
   --frame-at MS           one frame (with -o NAME.png)
   --bench                 render without writing; print frame times and peak memory
   --contact-sheet FILE    a PNG grid of frames at even times across the span
@@ -185,7 +231,7 @@ Options:
   --no-audio              leave the soundtrack out of a video
   --crf N, --preset NAME  x264 quality (default 18) and speed (default veryfast)
   --ffmpeg PROGRAM        the ffmpeg to run (default: ffmpeg from PATH)
-  --data FILE             the data archive (default data.pak beside the program)
+  --data FILE             the data archive (default )" + defaults.archive + R"( beside the program)
   --window                show the frames in a window instead of rendering headless
   --log                   the engine's log on stderr
   -h, --help              this text

@@ -2,8 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "host/production.h"
 
 namespace capture {
 
@@ -12,6 +15,24 @@ class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A frame file pattern: prefix, frame number (zero-padded to padWidth digits,
+// 0 = no padding), suffix. "shot_%05d.png" -> {"shot_", 5, ".png"}.
+struct FramePattern {
+    std::string prefix;
+    int padWidth = 0;
+    std::string suffix;
+
+    std::string pathFor(std::int64_t frame) const;
+};
+
+// Parses the one "%d" / "%0Nd" in a name ("%%" is a literal '%'). Returns
+// nothing when the name has no frame number; throws UsageError on any other
+// '%' sequence or on more than one number.
+std::optional<FramePattern> parseFramePattern(const std::string& name);
+
+// True when the name ends in ".png" (case-insensitive).
+bool isPngName(const std::string& name);
 
 enum class Mode {
     Help,          // print the usage text
@@ -29,14 +50,14 @@ struct Options {
     int height = 720;
     int fps = 60;
     std::int64_t fromMs = 0;
-    std::int64_t toMs = 49000;
+    std::int64_t toMs = static_cast<std::int64_t>(glassmeridian::production::kEndMs);
     std::int64_t frameAtMs = -1;  // --frame-at; -1 when not given
     bool window = false;         // show the frames in a window instead of rendering headless
     bool audio = true;           // mux the soundtrack into a video
     int crf = 18;                // x264 constant rate factor
     std::string preset = "veryfast";  // x264 speed preset
     std::string ffmpeg = "ffmpeg";    // program name (looked up in PATH) or path
-    std::string archive = "data.pak";
+    std::string archive = glassmeridian::production::kArchive;
     bool engineLog = false;
     int gridColumns = 4;         // contact sheet
     int gridRows = 3;

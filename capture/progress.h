@@ -1,12 +1,14 @@
-// The progress line on a terminal: frames done, frames per second, time left.
-// Silent when stderr is not a terminal. It reads the wall clock only for what
-// it shows; the frames never depend on it.
+// Progress and timing: the progress line on a terminal (silent when stderr is
+// not one; it reads the wall clock only for what it shows), and the frame-time
+// statistics and report of --bench.
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace capture {
 
@@ -37,5 +39,24 @@ private:
     bool open_ = false;
     std::int64_t done_ = 0;
 };
+
+struct FrameTimeStats {
+    std::size_t frames = 0;
+    double medianMs = 0.0;
+    double p95Ms = 0.0;     // nearest rank: 95 % of frames took this long or less
+    double maxMs = 0.0;
+    double meanFps = 0.0;   // frames / total time
+    double totalSeconds = 0.0;
+};
+
+FrameTimeStats summarizeFrameTimes(std::vector<double> frameMs);
+
+long peakRssKiB();           // getrusage ru_maxrss of this process
+double processCpuSeconds();  // user + system time of all threads of this process so far
+
+// The report printed by --bench. cpuSeconds: processor time the frames took
+// (every thread, so a multi-threaded renderer can exceed the wall time);
+// unlike the frame times it hardly changes when other work shares the machine.
+std::string formatBenchReport(const FrameTimeStats& stats, int width, int height, long peakKiB, double cpuSeconds);
 
 }  // namespace capture

@@ -1,7 +1,7 @@
 // The setup dialog as an FLTK window on the X display.
 #pragma once
 
-#include "host/platform.h"
+#include "host/setup_dialog.h"
 
 namespace glassmeridian {
 

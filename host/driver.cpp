@@ -6,6 +6,8 @@
 #include <exception>
 #include <string>
 
+#include "host/production.h"
+
 namespace glassmeridian {
 namespace {
 
@@ -20,24 +22,19 @@ struct LoopState {
 void startEngine(EngineApi& engine, const LaunchSettings& settings) {
     engine.setLogging(settings.readOption);
     if (!engine.initEx(settings.width, settings.height, settings.colourBits, settings.seeOption,
-                       settings.hearOption, settings.waitOption, "data.pak")) {
+                       settings.hearOption, settings.waitOption, production::kArchive)) {
         throw "the engine could not open its window";
     }
-    engine.addFont(32, 32, "fontti.pcx");
-    engine.registerTimeline();
-    engine.initEffects();
-    engine.uploadTextures();
+    production::startUp(engine);
 }
 
 void drawFrame(EngineApi& engine, Platform& platform, LoopState& state) {
-    engine.clearColour();
-    engine.updateTimer();
+    production::advanceClock(engine);
     engine.checkControls(1000.0f);
     if (platform.escapeHeld()) {
         state.quit = true;  // the frame still completes and is shown
     }
-    engine.clearBuffers();
-    engine.run();
+    production::drawPicture(engine);
     platform.swapBuffers(engine.hdc());
 
     const float t = engine.time();
@@ -46,11 +43,11 @@ void drawFrame(EngineApi& engine, Platform& platform, LoopState& state) {
     std::snprintf(title, sizeof title, "Time: %fs", t * 0.001);
     engine.setWindowTitle(title);
 
-    if (t >= kDemoEndMs) {
+    if (t >= production::kEndMs) {
         state.quit = true;
     }
-    if (!state.musicStarted && t >= kMusicStartMs) {  // also in the frame that set quit
-        engine.playSong(1);
+    if (!state.musicStarted && t >= production::kSongStartMs) {  // also in the frame that set quit
+        engine.playSong(production::kSong);
         state.musicStarted = true;
     }
 }
@@ -108,11 +105,11 @@ int runDemo(EngineApi& engine, Platform& platform, SetupDialog& dialog) {
             failed = true;
         }
         if (outcome.shown && settings.accepted) {
-            startEngine(engine, settings);
+            startEngine(engine, settings);  // ends with the clock started
         } else {
             state.quit = true;
+            engine.initTimer();  // the shut-down path is the same either way
         }
-        engine.initTimer();
         runLoop(engine, platform, state);
     });
 

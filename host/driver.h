@@ -3,13 +3,10 @@
 #pragma once
 
 #include "host/engine_api.h"
-#include "host/platform.h"
+#include "host/platform/platform.h"
+#include "host/setup_dialog.h"
 
 namespace glassmeridian {
-
-// Milestones of the demo clock, ms.
-constexpr float kMusicStartMs = 2000.0f;
-constexpr float kDemoEndMs = 49000.0f;
 
 // Runs the demo and returns the program's exit code: the parameter of the last
 // message taken from the queue (0 when none was), or 1 when the run ended on a

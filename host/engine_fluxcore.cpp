@@ -5,7 +5,7 @@
 #include <GL/gl.h>
 
 #include "fluxcore/dms.h"
-#include "host/timeline.h"
+#include "host/production.h"
 
 namespace glassmeridian {
 
@@ -22,7 +22,7 @@ void FluxcoreEngine::addFont(int cellWidth, int cellHeight, const char* file) {
     fc::dmsAddFont(cellWidth, cellHeight, file);
 }
 
-void FluxcoreEngine::registerTimeline() { glassmeridian::registerTimeline(); }
+void FluxcoreEngine::registerTimeline() { production::registerTimeline(); }
 void FluxcoreEngine::initEffects() { fc::dmsInitEffects(); }
 void FluxcoreEngine::uploadTextures() { fc::dmsUploadTextures(); }
 void FluxcoreEngine::initTimer() { fc::dmsInitTimer(); }

@@ -2,7 +2,7 @@
 #include "host/dialog_fltk.h"
 #include "host/driver.h"
 #include "host/engine_fluxcore.h"
-#include "host/platform_sdl.h"
+#include "host/platform/sdl_platform.h"
 
 int main() {
     glassmeridian::FluxcoreEngine engine;

@@ -51,7 +51,7 @@ void Engine::release() {
 
 void Engine::resetToDefaults() {
     release();
-    logging = false;
+    setLogging(false);
     mode = Mode();
     keys.reset();
     clock.start(wallMs());

@@ -39,7 +39,6 @@ struct FrameStats {
 };
 
 struct Engine {
-    bool logging = false;
     bool started = false;  // dmsInitEx succeeded in opening the window
     Mode mode;
     FailureTexts failures;
@@ -56,7 +55,7 @@ struct Engine {
 
     Engine();
     // Releases everything dmsShutDown releases: song, effects, textures,
-    // fonts, archive, window. Keeps the settings (logging, clock).
+    // fonts, archive, window. Keeps the settings (clock).
     void release();
     // release(), then every setting back as before dmsInitEx.
     void resetToDefaults();

@@ -1,15 +1,14 @@
-// dmsMsg, dmsSetLogging and the engine's log lines.
+// The engine's log lines and the switch for them.
 #include "log.h"
 
 #include <cstdarg>
 #include <cstdio>
 
-#include "engine.h"
-#include "fluxcore/dms.h"
-
 namespace fluxcore {
 
 namespace {
+
+bool gLogging = false;
 
 void vline(const char* format, va_list args) {
     std::fputs("fluxcore: ", stderr);
@@ -19,8 +18,10 @@ void vline(const char* format, va_list args) {
 
 }  // namespace
 
+void setLogging(bool enabled) { gLogging = enabled; }
+
 void logf(const char* format, ...) {
-    if (!engine().logging) return;
+    if (!gLogging) return;
     va_list args;
     va_start(args, format);
     vline(format, args);
@@ -35,17 +36,3 @@ void warnf(const char* format, ...) {
 }
 
 }  // namespace fluxcore
-
-namespace QUASAR_FLUXCORE {
-
-void dmsSetLogging(bool enabled) { fluxcore::engine().logging = enabled; }
-
-void dmsMsg(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    std::vfprintf(stderr, format, args);
-    va_end(args);
-    std::fflush(stderr);
-}
-
-}  // namespace QUASAR_FLUXCORE

@@ -1,9 +1,11 @@
 // Engine logging on stderr: logf only while logging is switched on, warnf
-// always (for things the viewer asked for and does not get).
+// always (for things the viewer asked for and does not get). Depends on
+// nothing else of the engine.
 #pragma once
 
 namespace fluxcore {
 
+void setLogging(bool enabled);  // off until switched on
 void logf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void warnf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

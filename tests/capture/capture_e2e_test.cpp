@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "capture/ffmpeg_command.h"
-#include "capture/image.h"
+#include "capture/ffmpeg.h"
+#include "capture/pictures.h"
 
 #include "png_decode.h"
 

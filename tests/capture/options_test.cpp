@@ -113,4 +113,28 @@ TEST(CaptureOptions, RefusesContradictoryRequests) {
     EXPECT_NE(refusal({"-o", "f%s.png"}).find("unsupported '%' sequence"), std::string::npos);
 }
 
+TEST(FramePattern, ParsesPaddingAndLiteralPercent) {
+    const auto p = capture::parseFramePattern("out/shot_%05d.png");
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->pathFor(0), "out/shot_00000.png");
+    EXPECT_EQ(p->pathFor(2939), "out/shot_02939.png");
+    EXPECT_EQ(p->pathFor(123456), "out/shot_123456.png") << "wider numbers are not cut";
+
+    const auto plain = capture::parseFramePattern("f%d.png");
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->pathFor(7), "f7.png");
+
+    const auto percent = capture::parseFramePattern("100%%_%03d.png");
+    ASSERT_TRUE(percent);
+    EXPECT_EQ(percent->pathFor(4), "100%_004.png");
+
+    EXPECT_FALSE(capture::parseFramePattern("shot.png"));
+    EXPECT_FALSE(capture::parseFramePattern("50%%.png"));
+    EXPECT_THROW(capture::parseFramePattern("f%d_%d.png"), capture::UsageError);
+    EXPECT_THROW(capture::parseFramePattern("f%x.png"), capture::UsageError);
+    EXPECT_THROW(capture::parseFramePattern("f%00d.png"), capture::UsageError);
+    EXPECT_THROW(capture::parseFramePattern("f%0.png"), capture::UsageError);
+    EXPECT_THROW(capture::parseFramePattern("f%"), capture::UsageError);
+}
+
 }  // namespace

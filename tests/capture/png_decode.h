@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "capture/image.h"
+#include "capture/pictures.h"
 
 namespace capturetest {
 

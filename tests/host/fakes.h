@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "host/engine_api.h"
-#include "host/platform.h"
+#include "host/platform/platform.h"
+#include "host/setup_dialog.h"
 
 namespace hosttest {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "audio/sdl_audio_device.h"
 #include "audio/song_decoder.h"
 #include "audio/song_link.h"
 #include "audio/song_mixer.h"
+#include "platform/sdl_audio_device.h"
 
 namespace fluxcore::audio {
 

@@ -1,0 +1,133 @@
+// Videos through ffmpeg: the containers it writes, its command line, the child
+// process fed raw frames over a pipe, the video sink, and whether the archive's
+// song is fit to be muxed (ffmpeg gives up on a damaged Ogg stream and would
+// fail the whole capture, where the demo itself plays on silently).
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "capture/files.h"
+#include "capture/frames.h"
+
+namespace capture {
+
+// How ffmpeg writes one container.
+struct VideoFormat {
+    std::string muxer;                   // -f
+    std::vector<std::string> videoArgs;  // codec and its settings; crf/preset appended for x264
+    bool x264 = false;
+    std::vector<std::string> audioArgs;  // audio codec and settings
+    std::vector<std::string> muxerArgs;  // container options
+};
+
+// The format for a file name by its extension (case-insensitive), or nothing.
+std::optional<VideoFormat> videoFormatFor(const std::string& name);
+
+struct VideoRequest {
+    int width = 0;
+    int height = 0;
+    int fps = 60;
+    std::int64_t frameCount = 0;
+    VideoFormat format;
+    int crf = 18;
+    std::string preset = "veryfast";
+    // Soundtrack file (empty: a video without audio) and where the music
+    // starts, in ms from the first frame: positive delays it by silence,
+    // negative starts the song that far into itself.
+    std::string songPath;
+    std::int64_t songOffsetMs = 0;
+    std::string outputPath;  // where ffmpeg writes (the temporary name)
+};
+
+// Arguments after the program name. Frames arrive as packed rgb24 rows, top
+// row first. The video is exactly frameCount / fps long; the audio is padded
+// with silence or cut to that length.
+std::vector<std::string> buildFfmpegArgs(const VideoRequest& request);
+
+// The program to run: a name containing '/' is taken as a path, otherwise it
+// is looked up in searchPath (a PATH-style list). Empty when nothing
+// executable is found.
+std::string findExecutable(const std::string& program, const std::string& searchPath);
+
+// ffmpeg could not be started, stopped reading, or exited with a failure.
+class FfmpegError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class FfmpegPipe {
+public:
+    // Starts program with args (argv[0] is the program) in its own process
+    // group, so a terminal's Ctrl+C reaches only this program, which then
+    // stops the child itself. Throws FfmpegError if it cannot start.
+    FfmpegPipe(const std::string& program, const std::vector<std::string>& args);
+    ~FfmpegPipe();  // kills a child still running
+
+    FfmpegPipe(const FfmpegPipe&) = delete;
+    FfmpegPipe& operator=(const FfmpegPipe&) = delete;
+
+    // Writes all bytes to the child's stdin. Throws FfmpegError with the
+    // child's exit status and stderr tail if it stopped reading.
+    void write(const void* data, std::size_t size);
+
+    // Closes stdin and waits. Throws FfmpegError unless the child exits with 0.
+    void finish();
+
+    // Stops the child at once (SIGKILL) and reaps it; safe to call from
+    // another thread than the one blocked in write() (which then fails with
+    // the child's status), and more than once.
+    void kill() noexcept;
+
+    // The last `lines` lines the child wrote to stderr.
+    std::string stderrTail(std::size_t lines = 12) const;
+
+private:
+    ssize_t writeQuietly(const char* bytes, std::size_t size) noexcept;  // write(2) without SIGPIPE
+    void closeInput() noexcept;
+    int wait() noexcept;  // reaps the child once; returns its wait status
+    std::string describeExit(int status) const;
+
+    std::string program_;
+    pid_t pid_ = -1;
+    int input_ = -1;      // write end of the child's stdin
+    int stderrFile_ = -1;
+    int status_ = 0;
+    bool reaped_ = false;
+    std::mutex reapMutex_;  // kill() may come from another thread than write()
+};
+
+// Decodes the whole song (Ogg Vorbis bytes). True when every page decodes;
+// otherwise false with the fault in `why` ("not Ogg Vorbis data", "damaged
+// audio data", ...).
+bool songDecodesCleanly(const std::vector<std::uint8_t>& ogg, std::string& why);
+
+// Extensions videoFormatFor knows, for messages.
+const char* knownVideoExtensions();
+
+// Frames as rgb24 into an ffmpeg child that writes the video under a
+// temporary name; finish() renames it once ffmpeg exited with success.
+class VideoSink : public FrameSink {
+public:
+    // request.outputPath is replaced by the temporary name beside finalPath.
+    VideoSink(const std::string& ffmpeg, VideoRequest request, const std::string& finalPath);
+    void consume(const Frame& frame) override;
+    void finish() override;
+    void interrupt() noexcept override;
+    void abandon() noexcept override;
+
+private:
+    PartialFile file_;
+    std::unique_ptr<FfmpegPipe> pipe_;
+    std::vector<std::uint8_t> rgb_;
+};
+
+}  // namespace capture

@@ -1,0 +1,89 @@
+// Temporary files, temporary-name outputs and extensions.
+#include "capture/files.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace capture {
+
+TempFile::TempFile(const std::string& stem, const std::string& suffix, const std::vector<std::uint8_t>& bytes) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/" + stem + "-XXXXXX" + suffix;
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemps(name.data(), static_cast<int>(suffix.size()));
+    if (fd < 0) throw std::runtime_error("cannot create a temporary file '" + pattern + "': " + std::strerror(errno));
+    path_ = name.data();
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int err = errno;
+            ::close(fd);
+            ::unlink(path_.c_str());
+            throw std::runtime_error("cannot write '" + path_ + "': " + std::strerror(err));
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(path_.c_str());
+        throw std::runtime_error("cannot write '" + path_ + "': " + std::strerror(err));
+    }
+}
+
+TempFile::~TempFile() { ::unlink(path_.c_str()); }
+
+PartialFile::PartialFile(std::string finalPath) : final_(std::move(finalPath)), partial_(final_ + ".partial") {}
+
+PartialFile::~PartialFile() { discard(); }
+
+void PartialFile::probe() {
+    std::FILE* f = std::fopen(partial_.c_str(), "wb");
+    if (!f) throw std::runtime_error("cannot write '" + partial_ + "': " + std::strerror(errno));
+    std::fclose(f);
+}
+
+void PartialFile::commit() {
+    if (done_) return;
+    if (std::rename(partial_.c_str(), final_.c_str()) != 0)
+        throw std::runtime_error("cannot rename '" + partial_ + "' to '" + final_ + "': " + std::strerror(errno));
+    done_ = true;
+}
+
+void PartialFile::discard() {
+    if (done_) return;
+    std::remove(partial_.c_str());
+    done_ = true;
+}
+
+void writeFileAtomically(const std::string& path, const void* data, std::size_t size) {
+    PartialFile file(path);
+    std::FILE* f = std::fopen(file.path().c_str(), "wb");
+    if (!f) throw std::runtime_error("cannot write '" + file.path() + "': " + std::strerror(errno));
+    const bool written = std::fwrite(data, 1, size, f) == size;
+    const int writeErrno = errno;
+    if (std::fclose(f) != 0 || !written)
+        throw std::runtime_error("cannot write '" + file.path() + "': " + std::strerror(written ? errno : writeErrno));
+    file.commit();
+}
+
+std::string lowerExtension(const std::string& name) {
+    const auto slash = name.find_last_of('/');
+    const auto dot = name.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string ext = name.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+}  // namespace capture

@@ -1,0 +1,57 @@
+// Files: a temporary file that goes with its object, an output written under a
+// temporary name and renamed only once complete (so a failed or interrupted
+// run never leaves a half-written file under the name asked for), and file
+// name extensions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace capture {
+
+class TempFile {
+public:
+    // Creates "<TMPDIR or /tmp>/<stem>-XXXXXX<suffix>" holding bytes. Throws
+    // std::runtime_error naming the file on failure.
+    TempFile(const std::string& stem, const std::string& suffix, const std::vector<std::uint8_t>& bytes);
+    ~TempFile();
+
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+class PartialFile {
+public:
+    explicit PartialFile(std::string finalPath);
+    ~PartialFile();  // removes the temporary file unless committed
+
+    PartialFile(const PartialFile&) = delete;
+    PartialFile& operator=(const PartialFile&) = delete;
+
+    const std::string& path() const { return partial_; }     // where to write
+    const std::string& finalPath() const { return final_; }
+    void probe();    // creates the temporary file empty, to fail early where it cannot be written
+    void commit();   // renames onto the final name; throws std::runtime_error naming the file
+    void discard();  // removes the temporary file now
+
+private:
+    std::string final_;
+    std::string partial_;
+    bool done_ = false;
+};
+
+// Writes bytes to path through a PartialFile. Throws std::runtime_error naming
+// the file and the system's reason.
+void writeFileAtomically(const std::string& path, const void* data, std::size_t size);
+
+// The extension after the last '.' of the name's last part, lower case;
+// empty when there is none.
+std::string lowerExtension(const std::string& name);
+
+}  // namespace capture

@@ -1,0 +1,99 @@
+// Frames: which demo times get rendered (a fixed step from the start of the
+// span, never the wall clock), and the writer thread that carries read-back
+// frames to a sink.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace capture {
+
+class FrameSchedule {
+public:
+    // Frames at fromMs + n * 1000 / fps for every such time before toMs.
+    FrameSchedule(std::int64_t fromMs, std::int64_t toMs, int fps);
+
+    std::int64_t count() const { return count_; }
+    double timeMs(std::int64_t frame) const;  // demo time of frame n (0-based)
+    double durationSeconds() const;           // count / fps: the length of a video of these frames
+    int fps() const { return fps_; }
+    std::int64_t fromMs() const { return fromMs_; }
+
+private:
+    std::int64_t fromMs_;
+    int fps_;
+    std::int64_t count_;
+};
+
+// Times of `cells` frames spread evenly over [fromMs, toMs): the first at
+// fromMs, one step of (toMs - fromMs) / cells between neighbours.
+std::vector<double> evenTimes(std::int64_t fromMs, std::int64_t toMs, int cells);
+
+// One read-back: RGBA rows bottom to top, as glReadPixels gives them.
+struct Frame {
+    std::int64_t index = 0;  // 0-based within the run
+    double timeMs = 0.0;     // demo time it shows
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgba;
+};
+
+// Where frames go. consume() runs on the writer thread, one frame at a time
+// in frame order; finish() and abandon() on the thread that owns the writer.
+class FrameSink {
+public:
+    virtual ~FrameSink() = default;
+    virtual void consume(const Frame& frame) = 0;  // throws on failure
+    virtual void finish() = 0;                     // after the last frame: complete the output
+    // Unblocks a consume() that waits on the outside world (may run while
+    // consume() runs on the writer thread).
+    virtual void interrupt() noexcept {}
+    virtual void abandon() noexcept = 0;           // remove any partial output
+};
+
+class FrameWriter {
+public:
+    // `buffers` frame buffers of width x height RGBA each.
+    FrameWriter(FrameSink& sink, int width, int height, std::size_t buffers = 3);
+    ~FrameWriter();  // abandons unless finish() completed
+
+    FrameWriter(const FrameWriter&) = delete;
+    FrameWriter& operator=(const FrameWriter&) = delete;
+
+    // A free buffer to fill; waits while all are queued. Throws the writer
+    // thread's failure if it had one. Returns nullptr once *cancel is set.
+    Frame* acquire(const std::atomic<bool>* cancel = nullptr);
+    void submit(Frame* frame);  // queues a filled buffer from acquire()
+
+    // Waits until every queued frame is consumed, then completes the sink.
+    // Throws the first failure of the writer thread or of the sink.
+    void finish();
+    // Stops without completing: interrupts the sink, drops queued frames,
+    // removes partial output.
+    void abandon() noexcept;
+
+private:
+    void run();
+    void stopThread() noexcept;
+    void rethrowFailure();
+
+    FrameSink& sink_;
+    std::vector<Frame> pool_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Frame*> free_;
+    std::deque<Frame*> queued_;
+    bool stopping_ = false;
+    bool busy_ = false;   // the writer thread holds a frame
+    bool closed_ = false; // finish() or abandon() done
+    std::exception_ptr failure_;
+    std::thread thread_;
+};
+
+}  // namespace capture

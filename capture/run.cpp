@@ -1,0 +1,194 @@
+// Capture runs: each mode is a choice of frame times and a sink; the interrupt handlers.
+#include "capture/run.h"
+
+#include <signal.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "capture/engine_session.h"
+#include "capture/ffmpeg.h"
+#include "capture/files.h"
+#include "capture/frames.h"
+#include "capture/pictures.h"
+#include "capture/progress.h"
+#include "host/production.h"
+
+namespace capture {
+
+namespace {
+
+using glassmeridian::production::kSongFile;
+constexpr auto kSongStartMs = static_cast<std::int64_t>(glassmeridian::production::kSongStartMs);
+
+// Renders each time in order and hands the frames to the sink through the
+// writer thread; frame i gets index i.
+void renderTo(EngineSession& engine, const Options& options, const std::vector<double>& times, FrameSink& sink) {
+    ProgressBar progress(static_cast<std::int64_t>(times.size()), ProgressBar::stderrIsTerminal());
+    FrameWriter writer(sink, options.width, options.height);
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        Frame* frame = writer.acquire(&interruptFlag());
+        if (!frame) throw Interrupted();
+        engine.render(times[i]);
+        engine.readBack(*frame);
+        engine.present();
+        frame->index = static_cast<std::int64_t>(i);
+        frame->timeMs = times[i];
+        writer.submit(frame);
+        progress.update(static_cast<std::int64_t>(i + 1));
+    }
+    writer.finish();
+    progress.finish();
+}
+
+std::string resolveFfmpeg(const Options& options) {
+    const char* path = std::getenv("PATH");
+    const std::string found = findExecutable(options.ffmpeg, path ? path : "");
+    if (found.empty()) {
+        if (options.ffmpeg == "ffmpeg") throw std::runtime_error("ffmpeg not found: install it or write PNG frames");
+        throw std::runtime_error("ffmpeg not found at '" + options.ffmpeg + "': install it or write PNG frames");
+    }
+    return found;
+}
+
+SheetLayout sheetLayout(const Options& options) {
+    return layoutSheet(options.gridColumns, options.gridRows, options.width, options.height, options.thumbWidth);
+}
+
+// The demo times the mode renders, in order.
+std::vector<double> frameTimes(const Options& options) {
+    switch (options.mode) {
+    case Mode::SinglePng:
+        return {static_cast<double>(options.frameAtMs)};
+    case Mode::ContactSheet:
+        return evenTimes(options.fromMs, options.toMs, sheetLayout(options).cells());
+    default:
+        break;
+    }
+    const FrameSchedule schedule(options.fromMs, options.toMs, options.fps);
+    std::vector<double> times;
+    times.reserve(static_cast<std::size_t>(schedule.count()));
+    for (std::int64_t n = 0; n < schedule.count(); ++n) times.push_back(schedule.timeMs(n));
+    return times;
+}
+
+// The archive's song as a temporary file for ffmpeg, or nothing (with the
+// reason on stderr) when the video is to be silent.
+std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options) {
+    if (!options.audio) return nullptr;
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    if (!engine.readArchiveFile(kSongFile, bytes) || bytes.empty()) {
+        std::fprintf(stderr, "glass-meridian-capture: the archive has no %s; the video will be silent\n", kSongFile);
+        return nullptr;
+    }
+    if (!songDecodesCleanly(bytes, why)) {
+        // ffmpeg gives up on a damaged stream and would fail the capture;
+        // the demo itself plays on silently.
+        std::fprintf(stderr, "glass-meridian-capture: %s: %s; the video will be silent\n", kSongFile, why.c_str());
+        return nullptr;
+    }
+    return std::make_unique<TempFile>("gm-capture-song", ".ogg", bytes);
+}
+
+// Where the mode's frames go. A video's song file is kept in `song` for as
+// long as ffmpeg may read it.
+std::unique_ptr<FrameSink> makeSink(EngineSession& engine, const Options& options, const std::string& ffmpeg,
+                                    std::int64_t frameCount, std::unique_ptr<TempFile>& song) {
+    switch (options.mode) {
+    case Mode::Video: {
+        VideoRequest request;
+        request.width = options.width;
+        request.height = options.height;
+        request.fps = options.fps;
+        request.frameCount = frameCount;
+        request.format = *videoFormatFor(options.output);
+        request.crf = options.crf;
+        request.preset = options.preset;
+        request.songOffsetMs = kSongStartMs - options.fromMs;
+        song = songFile(engine, options);
+        if (song) request.songPath = song->path();
+        return std::make_unique<VideoSink>(ffmpeg, request, options.output);
+    }
+    case Mode::PngSequence:
+        return std::make_unique<PngSequenceSink>(*parseFramePattern(options.output));
+    case Mode::SinglePng:
+        return std::make_unique<SinglePngSink>(options.output);
+    case Mode::ContactSheet:
+        return std::make_unique<ContactSheetSink>(sheetLayout(options), options.output);
+    default:
+        return nullptr;
+    }
+}
+
+// --bench: renders the times without reading back and prints the frame times.
+void bench(EngineSession& engine, const Options& options, const std::vector<double>& times) {
+    ProgressBar progress(static_cast<std::int64_t>(times.size()), ProgressBar::stderrIsTerminal());
+    std::vector<double> frameMs;
+    frameMs.reserve(times.size());
+    using Clock = std::chrono::steady_clock;
+    const double cpuBefore = processCpuSeconds();
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        if (interruptFlag().load()) throw Interrupted();
+        const auto start = Clock::now();
+        engine.render(times[i]);
+        engine.waitForGl();
+        frameMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        engine.present();
+        progress.update(static_cast<std::int64_t>(i + 1));
+    }
+    const double cpuSeconds = processCpuSeconds() - cpuBefore;
+    progress.finish();
+    const FrameTimeStats stats = summarizeFrameTimes(frameMs);
+    std::fputs(formatBenchReport(stats, options.width, options.height, peakRssKiB(), cpuSeconds).c_str(), stdout);
+}
+
+}  // namespace
+
+void runCapture(const Options& options) {
+    if (options.mode == Mode::Help) return;
+    // Everything that can be refused is refused before the engine starts.
+    std::string ffmpeg;
+    if (options.mode == Mode::Video) {
+        ffmpeg = resolveFfmpeg(options);
+        if (options.width % 2 || options.height % 2)
+            throw UsageError("a video needs an even width and height (4:2:0 colour); " +
+                             std::to_string(options.width) + "x" + std::to_string(options.height) + " is not");
+    }
+    const std::vector<double> times = frameTimes(options);
+    if (options.mode == Mode::Video) PartialFile(options.output).probe();  // an unwritable place fails early
+
+    EngineSession engine(options);
+    if (options.mode == Mode::Bench) {
+        bench(engine, options, times);
+        return;
+    }
+    std::unique_ptr<TempFile> song;
+    const std::unique_ptr<FrameSink> sink =
+        makeSink(engine, options, ffmpeg, static_cast<std::int64_t>(times.size()), song);
+    renderTo(engine, options, times, *sink);
+}
+
+namespace {
+
+// The one piece of state a signal handler may touch.
+std::atomic<bool> gInterrupted{false};
+
+extern "C" void onInterrupt(int) { gInterrupted.store(true); }
+
+}  // namespace
+
+void installInterruptHandlers() {
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+const std::atomic<bool>& interruptFlag() { return gInterrupted; }
+
+}  // namespace capture

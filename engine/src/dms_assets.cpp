@@ -1,0 +1,126 @@
+// The public archive, texture, font and music operations: dmsReadFile,
+// dmsUploadTextures, dmsGetTexture, dmsAddFont, dmsGetFont, dmsPlaySong.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "audio/audio.h"
+#include "engine.h"
+#include "fluxcore/dms.h"
+#include "font_sheet.h"
+#include "log.h"
+
+namespace fluxcore {
+
+namespace {
+
+QUASAR_FLUXCORE::Font* findFont(Engine& e, const char* file) {
+    for (auto& font : e.fonts) {
+        if (std::strcmp(font->fileName, file) == 0) return font.get();
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+}  // namespace fluxcore
+
+namespace QUASAR_FLUXCORE {
+
+bool dmsReadFile(const char* file, std::vector<unsigned char>& bytes) {
+    fluxcore::Engine& e = fluxcore::engine();
+    bytes.clear();
+    if (!file || !e.archive) return false;
+    return e.archive->read(file, bytes);
+}
+
+void dmsAddFont(int cellWidth, int cellHeight, const char* file) {
+    using namespace fluxcore;
+    Engine& e = engine();
+    const char* name = file ? file : "(null)";
+    if (!file || !*file) fail("%s: font needs a file name", name);
+    if (std::strlen(file) >= sizeof(Font::fileName)) fail("%s: file name too long for a font", file);
+    if (cellWidth <= 0 || cellHeight <= 0 || cellWidth > 255 || cellHeight > 255) {
+        fail("%s: font cell %dx%d is not 1 to 255 pixels a side", file, cellWidth, cellHeight);
+    }
+    Font* font = findFont(e, file);
+    if (!font) {
+        e.fonts.push_back(std::make_unique<Font>());
+        font = e.fonts.back().get();
+        std::strcpy(font->fileName, file);
+    }
+    font->cellWidth = cellWidth;
+    font->cellHeight = cellHeight;
+    logf("font %s: %dx%d cells", file, cellWidth, cellHeight);
+}
+
+void dmsUploadTextures() {
+    using namespace fluxcore;
+    Engine& e = engine();
+    if (!e.archive) fail("dmsUploadTextures: no archive open (dmsInitEx first)");
+    const double begin = wallMs();
+    const TextureLimits limits = queryTextureLimits();
+    logf("textures: %s sizes, at most %d pixels a side", limits.nonPowerOfTwo ? "any" : "power-of-two",
+         limits.maxSize);
+
+    for (const auto& font : e.fonts) {
+        if (!e.archive->contains(font->fileName)) {
+            fail("%s: font sheet not found in %s", font->fileName, e.archive->displayName().c_str());
+        }
+    }
+    std::vector<unsigned char> bytes;
+    int uploaded = 0;
+    for (const std::string& file : e.archive->files()) {
+        if (!isPictureFile(file)) continue;
+        e.archive->read(file, bytes);
+        Image image = decodeImage(bytes, file);
+        Font* font = findFont(e, file.c_str());
+        if (font) measureFontSheet(*font, image);
+        const unsigned int id = uploadTexture(image, limits);
+        e.textures.add(file, id, image.width, image.height);
+        if (font) font->textureId = id;
+        ++uploaded;
+        logf("texture %s: %dx%d as %dx%d, GL name %u%s", file.c_str(), image.width, image.height,
+             uploadEdge(image.width, limits), uploadEdge(image.height, limits), id, font ? ", font sheet" : "");
+    }
+    logf("%d textures uploaded in %.1f ms", uploaded, wallMs() - begin);
+}
+
+Texture* dmsGetTexture(const char* file) {
+    Texture* texture = file ? fluxcore::engine().textures.find(file) : nullptr;
+    if (!texture) fluxcore::fail("%s: no such texture", file ? file : "(null)");
+    return texture;
+}
+
+Font* dmsGetFont(const char* file) {
+    Font* font = file ? fluxcore::findFont(fluxcore::engine(), file) : nullptr;
+    if (!font) fluxcore::fail("%s: no such font", file ? file : "(null)");
+    return font;
+}
+
+
+void dmsPlaySong(int n) {
+    using namespace fluxcore;
+    Engine& e = engine();
+    const std::string file = "song" + std::to_string(n) + ".ogg";
+    if (!e.mode.sound) {
+        logf("%s: sound is off; playing on silently", file.c_str());
+        return;
+    }
+    std::vector<unsigned char> bytes;
+    if (!e.archive || !e.archive->read(file, bytes)) {
+        logf("%s: not in %s; playing on silently", file.c_str(),
+             e.archive ? e.archive->displayName().c_str() : "the archive (none open)");
+        return;
+    }
+    std::string why;
+    if (!audio::startSong(std::move(bytes), why)) {
+        warnf("%s: no sound (%s); playing on silently", file.c_str(), why.c_str());
+        return;
+    }
+    e.clock.songStarted();
+    if (e.clock.paused()) audio::pauseSong(true);
+    logf("%s: playing from %.0f ms", file.c_str(), e.clock.time());
+}
+
+}  // namespace QUASAR_FLUXCORE

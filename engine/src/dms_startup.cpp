@@ -1,0 +1,97 @@
+// The public start-up and shut-down operations: logging, dmsInitEx,
+// dmsShutDown, gamma and the message output.
+#include <GL/gl.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "engine.h"
+#include "fluxcore/dms.h"
+#include "log.h"
+
+#ifndef FLUXCORE_INSTALL_DATA_DIR
+#define FLUXCORE_INSTALL_DATA_DIR ""
+#endif
+
+namespace fluxcore {
+
+namespace {
+
+const char* glText(GLenum name) {
+    const GLubyte* text = glGetString(name);
+    return text ? reinterpret_cast<const char*>(text) : "(unknown)";
+}
+
+void openArchive(Engine& e, const char* name) {
+    const std::string wanted = name && *name ? name : "data.pak";
+    const std::string beside = platform::executableFolder();
+    const std::string installed = FLUXCORE_INSTALL_DATA_DIR;
+    const std::string path = locateArchive(wanted, {beside, installed});
+    if (path.empty()) {
+        fail("%s: not found (looked beside the program in %s, in %s and in the working folder)", wanted.c_str(),
+             beside.empty() ? "(unknown)" : beside.c_str(), installed.empty() ? "(none)" : installed.c_str());
+    }
+    e.archive = Archive::open(path);
+    logf("archive %s: %zu files", path.c_str(), e.archive->files().size());
+}
+
+}  // namespace
+
+}  // namespace fluxcore
+
+namespace QUASAR_FLUXCORE {
+
+bool dmsInitEx(int width, int height, int colourBits, bool fullscreen, bool sound, bool vsync, const char* archive) {
+    using namespace fluxcore;
+    Engine& e = engine();
+    if (e.started) fail("dmsInitEx: the engine is already running (dmsShutDown first)");
+    if (width <= 0 || height <= 0) fail("dmsInitEx: mode %dx%d has no pixels", width, height);
+    const double begin = wallMs();
+    e.mode = Mode{width, height, colourBits, fullscreen, sound, vsync};
+
+    platform::WindowRequest request;
+    request.width = width;
+    request.height = height;
+    request.colourBits = colourBits;
+    request.fullscreen = fullscreen;
+    request.vsync = vsync;
+    e.window = platform::Window::open(request);
+    e.started = true;
+    // A fresh context holds GL's defaults, not what the cache remembers.
+    e.glState.reset();
+    logf("mode %s", e.window->description().c_str());
+    logf("OpenGL %s, renderer %s, vendor %s", glText(GL_VERSION), glText(GL_RENDERER), glText(GL_VENDOR));
+
+    int w = 0, h = 0;
+    e.window->drawableSize(w, h);
+    e.viewport = letterbox(width, height, w, h);
+    glViewport(e.viewport.x, e.viewport.y, e.viewport.width, e.viewport.height);
+    logf("viewport %dx%d at (%d, %d)", e.viewport.width, e.viewport.height, e.viewport.x, e.viewport.y);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    dmsPerspective3D();
+
+    openArchive(e, archive);
+    logf("sound %s", sound ? "on" : "off");
+    logf("start-up took %.1f ms", wallMs() - begin);
+    return true;
+}
+
+void dmsShutDown() { fluxcore::engine().release(); }
+
+void dmsSetGamma(float gamma) {
+    fluxcore::Engine& e = fluxcore::engine();
+    if (e.window) e.window->setGamma(gamma);
+}
+
+void dmsSetLogging(bool enabled) { fluxcore::setLogging(enabled); }
+
+void dmsMsg(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(stderr, format, args);
+    va_end(args);
+    std::fflush(stderr);
+}
+
+}  // namespace QUASAR_FLUXCORE

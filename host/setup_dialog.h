@@ -1,0 +1,24 @@
+// SetupDialog: the seam for the dialog that asks the viewer for the launch
+// settings. The program passes the FLTK dialog; tests pass a scripted fake.
+#pragma once
+
+#include <string>
+
+#include "host/launch_settings.h"
+
+namespace glassmeridian {
+
+// Outcome of showing the setup dialog: whether it could be shown at all.
+struct DialogOutcome {
+    bool shown = true;
+    std::string failure;  // why it could not be shown
+};
+
+class SetupDialog {
+public:
+    virtual ~SetupDialog() = default;
+    // Shows the dialog modally and writes the viewer's choices into settings.
+    virtual DialogOutcome run(LaunchSettings& settings) = 0;
+};
+
+}  // namespace glassmeridian
