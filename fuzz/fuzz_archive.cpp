@@ -4,22 +4,24 @@
 // be a `const char*` text; anything else (a crash, a sanitizer report, another
 // exception type) is a finding.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "engine.h"
 #include "engine_harness.h"
 #include "fluxcore/dms.h"
 #include "glrecord.h"
-#include "scratch_file.h"
+#include "temp_folder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const gmfuzz::ScratchFile scratch("gm-fuzz-archive");
+    static const testsupport::TempFolder folder("gm-fuzz-archive");
     namespace fc = QUASAR_FLUXCORE;
-    scratch.write(data, size);
+    // PhysicsFS opens archives by file name; a failed write ends the run.
+    const std::string archive = folder.write("archive", data, size);
     glrecord::setMode(glrecord::Mode::Count);
     glrecord::reset();
     try {
-        testsupport::openArchiveHeadless(scratch.path().c_str());
+        testsupport::openArchiveHeadless(archive.c_str());
         std::vector<unsigned char> bytes;
         for (const std::string& file : fluxcore::engine().archive->files()) {
             try {

@@ -21,8 +21,7 @@ struct LoopState {
 
 void startEngine(EngineApi& engine, const LaunchSettings& settings) {
     engine.setLogging(settings.readOption);
-    if (!engine.initEx(settings.width, settings.height, settings.colourBits, settings.seeOption,
-                       settings.hearOption, settings.waitOption, production::kArchive)) {
+    if (!engine.initEx(settings, production::kArchive)) {
         throw "the engine could not open its window";
     }
     production::startUp(engine);

@@ -2,6 +2,8 @@
 // passes the fluxcore implementation; tests pass a recording fake.
 #pragma once
 
+#include "host/launch_settings.h"
+
 namespace glassmeridian {
 
 class EngineApi {
@@ -9,8 +11,9 @@ public:
     virtual ~EngineApi() = default;
 
     virtual void setLogging(bool enabled) = 0;
-    virtual bool initEx(int width, int height, int colourBits, bool fullscreen, bool sound,
-                        bool vsync, const char* archive) = 0;
+    // Opens the window in the settings' mode (size, colour depth, "Sehen",
+    // "Hören", "Warten") and the archive; logging is setLogging's.
+    virtual bool initEx(const LaunchSettings& settings, const char* archive) = 0;
     virtual void addFont(int cellWidth, int cellHeight, const char* file) = 0;
     virtual void registerTimeline() = 0;  // creates the effects and puts them on the timeline
     virtual void initEffects() = 0;

@@ -13,9 +13,9 @@ namespace fc = QUASAR_FLUXCORE;
 
 void FluxcoreEngine::setLogging(bool enabled) { fc::dmsSetLogging(enabled); }
 
-bool FluxcoreEngine::initEx(int width, int height, int colourBits, bool fullscreen, bool sound,
-                            bool vsync, const char* archive) {
-    return fc::dmsInitEx(width, height, colourBits, fullscreen, sound, vsync, archive);
+bool FluxcoreEngine::initEx(const LaunchSettings& settings, const char* archive) {
+    return fc::dmsInitEx(settings.width, settings.height, settings.colourBits, settings.seeOption,
+                         settings.hearOption, settings.waitOption, archive);
 }
 
 void FluxcoreEngine::addFont(int cellWidth, int cellHeight, const char* file) {

@@ -8,8 +8,7 @@ namespace glassmeridian {
 class FluxcoreEngine : public EngineApi {
 public:
     void setLogging(bool enabled) override;
-    bool initEx(int width, int height, int colourBits, bool fullscreen, bool sound, bool vsync,
-                const char* archive) override;
+    bool initEx(const LaunchSettings& settings, const char* archive) override;
     void addFont(int cellWidth, int cellHeight, const char* file) override;
     void registerTimeline() override;
     void initEffects() override;

@@ -1,5 +1,6 @@
 // LaunchSettings: the viewer's choices for one run, filled by the setup dialog
-// and read by the driver when it starts the engine.
+// and handed whole to the engine (EngineApi::initEx), which opens the window in
+// its mode; inside the engine the same choices travel as one DisplayMode.
 #pragma once
 
 namespace glassmeridian {

@@ -7,8 +7,8 @@
 #include "audio/audio.h"
 #include "engine.h"
 #include "fluxcore/dms.h"
-#include "font_sheet.h"
 #include "log.h"
+#include "measure_font_sheet.h"
 
 namespace fluxcore {
 

@@ -47,15 +47,8 @@ bool dmsInitEx(int width, int height, int colourBits, bool fullscreen, bool soun
     if (e.started) fail("dmsInitEx: the engine is already running (dmsShutDown first)");
     if (width <= 0 || height <= 0) fail("dmsInitEx: mode %dx%d has no pixels", width, height);
     const double begin = wallMs();
-    e.mode = Mode{width, height, colourBits, fullscreen, sound, vsync};
-
-    platform::WindowRequest request;
-    request.width = width;
-    request.height = height;
-    request.colourBits = colourBits;
-    request.fullscreen = fullscreen;
-    request.vsync = vsync;
-    e.window = platform::Window::open(request);
+    e.mode = platform::DisplayMode{width, height, colourBits, fullscreen, sound, vsync};
+    e.window = platform::Window::open(e.mode);
     e.started = true;
     // A fresh context holds GL's defaults, not what the cache remembers.
     e.glState.reset();

@@ -52,7 +52,7 @@ void Engine::release() {
 void Engine::resetToDefaults() {
     release();
     setLogging(false);
-    mode = Mode();
+    mode = platform::DisplayMode();
     keys.reset();
     clock.start(wallMs());
 }

@@ -23,15 +23,6 @@ constexpr double kFieldOfViewDegrees = 45.0;
 constexpr double kNearPlane = 0.1;
 constexpr double kFarPlane = 100.0;
 
-struct Mode {
-    int width = 640;
-    int height = 480;
-    int colourBits = 32;
-    bool fullscreen = false;
-    bool sound = false;
-    bool vsync = false;
-};
-
 struct FrameStats {
     long frames = 0;
     double firstMs = 0.0;  // wall time of the first and the latest dmsRun
@@ -40,7 +31,7 @@ struct FrameStats {
 
 struct Engine {
     bool started = false;  // dmsInitEx succeeded in opening the window
-    Mode mode;
+    platform::DisplayMode mode;  // as dmsInitEx was asked; the window opens with it
     FailureTexts failures;
     GlStateCache glState;
     DemoClock clock;

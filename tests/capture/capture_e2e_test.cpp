@@ -23,6 +23,7 @@
 #include "capture/pictures.h"
 
 #include "png_decode.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -174,15 +175,6 @@ double peakDb(const std::string& dir, const std::string& file, double from, doub
 
 class CaptureProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char dir[] = "/tmp/gm-capture-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        dir_ = dir;
-    }
-    void TearDown() override {
-        const std::string cmd = "rm -rf '" + dir_ + "'";
-        if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "could not remove " << dir_;
-    }
     Result capture(std::vector<std::string> args, const std::map<std::string, std::string>& env = {},
                    int interruptAfterMs = -1) {
         args.insert(args.end(), {"--data", GM_DATA_PAK});
@@ -198,7 +190,8 @@ protected:
         return names;
     }
 
-    std::string dir_;
+    testsupport::TempFolder folder_{"gm-capture-e2e"};
+    const std::string dir_{folder_.path()};
 };
 
 TEST_F(CaptureProgram, SameCommandGivesTheSamePixels) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "capture/ffmpeg.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -118,31 +119,17 @@ TEST(FindExecutable, SearchesPathAndTakesPathsAsGiven) {
 // A folder with a stand-in program; removed afterwards.
 class FakeFfmpeg : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char dir[] = "/tmp/gm-capture-fake-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        dir_ = dir;
-    }
-    void TearDown() override {
-        for (const auto& f : files_) ::unlink(f.c_str());
-        ::rmdir(dir_.c_str());
-    }
     std::string script(const std::string& name, const std::string& body) {
-        const std::string path = dir_ + "/" + name;
+        const std::string path = folder_.file(name);
         std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
         ::chmod(path.c_str(), 0755);
-        files_.push_back(path);
         return path;
     }
-    std::string file(const std::string& name) {
-        files_.push_back(dir_ + "/" + name);
-        files_.push_back(dir_ + "/" + name + ".partial");
-        return dir_ + "/" + name;
-    }
+    std::string file(const std::string& name) { return folder_.file(name); }
     static bool exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
-    std::string dir_;
-    std::vector<std::string> files_;
+    testsupport::TempFolder folder_{"gm-capture-fake"};
+    const std::string dir_{folder_.path()};
 };
 
 TEST_F(FakeFfmpeg, FeedsStdinAndSucceeds) {

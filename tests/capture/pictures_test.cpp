@@ -1,7 +1,6 @@
 // Pictures: read-back conversion, scaling, PNG files and the contact sheet.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include "capture/pictures.h"
 
 #include "png_decode.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -79,9 +79,8 @@ TEST(PngOutput, RoundTripsAndRenamesOnlyWhenComplete) {
     EXPECT_EQ(back.height, 3);
     EXPECT_EQ(back.rgb, image.rgb);
 
-    char dir[] = "/tmp/gm-capture-png-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string path = std::string(dir) + "/frame.png";
+    const testsupport::TempFolder folder("gm-capture-png");
+    const std::string path = folder.file("frame.png");
     capture::writePng(path, image);
     EXPECT_TRUE(fileExists(path));
     EXPECT_FALSE(fileExists(path + ".partial"));
@@ -90,7 +89,7 @@ TEST(PngOutput, RoundTripsAndRenamesOnlyWhenComplete) {
     EXPECT_EQ(onDisk, png);
 
     // A folder that does not exist: the error names the file, and nothing is left.
-    const std::string bad = std::string(dir) + "/missing/frame.png";
+    const std::string bad = folder.file("missing/frame.png");
     try {
         capture::writePng(bad, image);
         ADD_FAILURE() << "expected a failure";
@@ -101,9 +100,6 @@ TEST(PngOutput, RoundTripsAndRenamesOnlyWhenComplete) {
     Image broken(4, 4);
     broken.rgb.resize(10);
     EXPECT_THROW(capture::encodePng(broken), std::runtime_error);
-
-    std::remove(path.c_str());
-    ::rmdir(dir);
 }
 
 TEST(ContactSheet, LayoutKeepsAspectAndGaps) {

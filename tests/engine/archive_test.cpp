@@ -12,6 +12,7 @@
 #include "fluxcore.h"
 #include "glrecord.h"
 #include "image.h"
+#include "temp_folder.h"
 #include "test_files.h"
 
 using namespace QUASAR_FLUXCORE;
@@ -67,7 +68,7 @@ protected:
     std::string pak(const std::vector<std::pair<std::string, Bytes>>& entries, const char* name = "data.pak") {
         return dir.write(name, enginetest::makeZip(entries));
     }
-    enginetest::TempDir dir;
+    testsupport::TempFolder dir;
 };
 
 TEST_F(Archive, UploadsEveryPictureAndReadsFiles) {

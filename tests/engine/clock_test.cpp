@@ -12,6 +12,7 @@
 #include "fluxcore.h"
 #include "gl_state.h"
 #include "image.h"
+#include "temp_folder.h"
 #include "test_files.h"
 
 using fluxcore::DemoClock;
@@ -179,7 +180,7 @@ TEST(Letterbox, KeepsTheModesAspectOnAnyDisplay) {
 }
 
 TEST(ArchiveSearch, BesideTheProgramThenTheDataFolderThenAsGiven) {
-    enginetest::TempDir program, data;
+    testsupport::TempFolder program, data;
     const std::vector<std::string> folders{program.path(), data.path()};
     EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), "");
     data.write("data.pak", enginetest::textBytes("x"));

@@ -5,12 +5,6 @@
 #define STB_IMAGE_WRITE_STATIC
 #include <stb/stb_image_write.h>
 
-#include <unistd.h>
-
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 namespace enginetest {
@@ -155,25 +149,5 @@ Bytes greyPalette() {
 }
 
 Bytes textBytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-TempDir::TempDir() {
-    static std::atomic<int> counter{0};
-    const auto base = std::filesystem::temp_directory_path();
-    path_ = (base / ("fluxcore-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++))).string();
-    std::filesystem::create_directories(path_);
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-std::string TempDir::write(const std::string& name, const Bytes& bytes) const {
-    const std::string file = (std::filesystem::path(path_) / name).string();
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw std::runtime_error("cannot write " + file);
-    return file;
-}
 
 }  // namespace enginetest

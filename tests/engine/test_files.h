@@ -1,5 +1,5 @@
 // Test inputs made from bytes, deterministically: stored ZIP archives, JPEG and
-// PCX pictures, and a temporary folder that cleans up after itself.
+// PCX pictures. Their temporary folder is testsupport::TempFolder.
 #pragma once
 
 #include <cstdint>
@@ -25,21 +25,5 @@ Bytes makePcx(int width, int height, const Bytes& indices, const Bytes& palette)
 Bytes greyPalette();
 
 Bytes textBytes(const std::string& text);
-
-// A fresh folder under the system's temporary folder, removed with its files.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    // Writes the bytes to a file in the folder and returns its path.
-    std::string write(const std::string& name, const Bytes& bytes) const;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 }  // namespace enginetest

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "fluxcore.h"
+#include "temp_folder.h"
 #include "test_files.h"
 
 using namespace QUASAR_FLUXCORE;
@@ -66,7 +67,7 @@ protected:
 
 TEST_F(EngineWindow, OpensAContextUploadsTheArchiveAndDrawsAFrame) {
     if (lacksDisplay()) GTEST_SKIP() << "no X display (DISPLAY unset)";
-    enginetest::TempDir dir;
+    testsupport::TempFolder dir;
     const std::string pak = dir.write(
         "data.pak", enginetest::makeZip({{"tint.jpg", enginetest::makeJpeg(100, 60, 200, 40, 30)},
                                          {"fontti.pcx", fontSheet()},
@@ -124,7 +125,7 @@ TEST_F(EngineWindow, OpensAContextUploadsTheArchiveAndDrawsAFrame) {
 
 TEST_F(EngineWindow, AMissingArchiveFailsAfterTheWindowAndShutsDownCleanly) {
     if (lacksDisplay()) GTEST_SKIP() << "no X display (DISPLAY unset)";
-    enginetest::TempDir dir;
+    testsupport::TempFolder dir;
     const std::string missing = dir.path() + "/absent.pak";
     try {
         dmsInitEx(320, 240, 32, false, false, false, missing.c_str());
@@ -141,7 +142,7 @@ TEST_F(EngineWindow, AMissingArchiveFailsAfterTheWindowAndShutsDownCleanly) {
 
 TEST_F(EngineWindow, FullscreenKeepsTheModesAspect) {
     if (lacksDisplay()) GTEST_SKIP() << "no X display (DISPLAY unset)";
-    enginetest::TempDir dir;
+    testsupport::TempFolder dir;
     const std::string pak = dir.write("data.pak", enginetest::makeZip({{"a.jpg", enginetest::makeJpeg(8, 8, 0, 0, 0)}}));
     ASSERT_TRUE(dmsInitEx(640, 480, 32, true, false, false, pak.c_str()));
     auto* window = static_cast<SDL_Window*>(dmsGetHDC());

@@ -26,11 +26,11 @@ public:
     std::vector<std::string> messages;
 
     void setLogging(bool enabled) override { note("setLogging(" + flag(enabled) + ")"); }
-    bool initEx(int width, int height, int bits, bool fullscreen, bool sound, bool vsync,
-                const char* archive) override {
-        note("initEx(" + std::to_string(width) + "," + std::to_string(height) + "," +
-             std::to_string(bits) + "," + flag(fullscreen) + "," + flag(sound) + "," + flag(vsync) +
-             "," + archive + ")");
+    // initEx(width,height,colourBits,see,hear,wait,archive): the mode as it reaches dmsInitEx.
+    bool initEx(const glassmeridian::LaunchSettings& s, const char* archive) override {
+        note("initEx(" + std::to_string(s.width) + "," + std::to_string(s.height) + "," +
+             std::to_string(s.colourBits) + "," + flag(s.seeOption) + "," + flag(s.hearOption) + "," +
+             flag(s.waitOption) + "," + archive + ")");
         return initSucceeds;
     }
     void addFont(int w, int h, const char* file) override {

@@ -46,7 +46,7 @@ class HeadlessEngine : public glassmeridian::FluxcoreEngine {
 public:
     std::vector<float> times;
 
-    bool initEx(int, int, int, bool, bool, bool, const char*) override {
+    bool initEx(const glassmeridian::LaunchSettings&, const char*) override {
         testsupport::openArchiveHeadless(GM_TEST_DATA_PAK);
         return true;
     }

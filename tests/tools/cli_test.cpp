@@ -8,6 +8,7 @@
 #include <string>
 
 #include "decode_helpers.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -30,15 +31,9 @@ Result runTool(const std::string& args) {
 
 class ContentTool : public ::testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("gm-content-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string path(const char* name) const { return (dir_ / name).string(); }
-    std::filesystem::path dir_;
+    std::string path(const char* name) const { return folder_.file(name); }
+    testsupport::TempFolder folder_{"gm-content-test"};
+    const std::filesystem::path dir_{folder_.path()};
 };
 
 }  // namespace

@@ -4,11 +4,6 @@
 #include <SDL_image.h>
 #include <physfs.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -29,21 +24,14 @@ const uint8_t* pixelAt(const SDL_Surface* rgb, int x, int y) {
     return static_cast<const uint8_t*>(rgb->pixels) + y * rgb->pitch + x * 3;
 }
 
-MountedArchive::MountedArchive(const std::vector<uint8_t>& zip) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "gm-content-test-XXXXXX").string();
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0) return;
-    path_ = pattern;
-    const bool written = write(fd, zip.data(), zip.size()) == static_cast<ssize_t>(zip.size());
-    close(fd);
-    if (!written || (!PHYSFS_isInit() && !PHYSFS_init(nullptr))) return;
+MountedArchive::MountedArchive(const std::vector<uint8_t>& zip) : path_(folder_.write("archive", zip)) {
+    if (!PHYSFS_isInit() && !PHYSFS_init(nullptr)) return;
     ok_ = PHYSFS_mount(path_.c_str(), "/", 0) != 0;
 }
 
 MountedArchive::~MountedArchive() {
     if (ok_) PHYSFS_unmount(path_.c_str());
     if (PHYSFS_isInit()) PHYSFS_deinit();
-    if (!path_.empty()) std::remove(path_.c_str());
 }
 
 std::vector<std::string> MountedArchive::members() const {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "temp_folder.h"
+
 namespace contenttest {
 
 struct SurfaceFree {
@@ -23,7 +25,7 @@ Surface decodeRgb(const std::vector<uint8_t>& bytes, const char* type);
 const uint8_t* pixelAt(const SDL_Surface* rgb, int x, int y);
 
 // An archive mounted through PhysicsFS for the life of the object. It goes
-// through a temporary file, as the engine mounts a file too.
+// through a file in a temporary folder, as the engine mounts a file too.
 class MountedArchive {
 public:
     explicit MountedArchive(const std::vector<uint8_t>& zip);
@@ -35,6 +37,7 @@ public:
     std::vector<uint8_t> read(const std::string& name) const;
 
 private:
+    testsupport::TempFolder folder_{"gm-content-test"};
     std::string path_;
     bool ok_ = false;
 };

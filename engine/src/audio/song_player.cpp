@@ -5,6 +5,8 @@
 #include <cmath>
 #include <thread>
 
+#include "platform/sdl_audio_device.h"
+
 namespace fluxcore::audio {
 
 namespace {
@@ -77,6 +79,8 @@ void SongPlayer::fadeOut() {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 }
+
+const std::string& SongPlayer::driver() const { return device_->driver(); }
 
 double SongPlayer::lengthMs() const {
     return static_cast<double>(mixer_->totalFrames()) * 1000.0 / mixer_->rate();

@@ -10,9 +10,10 @@
 #include "audio/song_decoder.h"
 #include "audio/song_link.h"
 #include "audio/song_mixer.h"
-#include "platform/sdl_audio_device.h"
 
 namespace fluxcore::audio {
+
+class SdlAudioDevice;  // platform/sdl_audio_device.h: SDL stays behind the platform seam
 
 struct SongPlayerStats {
     std::int64_t decoderCpuNs;   // decoder thread CPU time
@@ -41,7 +42,7 @@ public:
     void fadeOut();
 
     double lengthMs() const;
-    const std::string& driver() const { return device_->driver(); }
+    const std::string& driver() const;
     SongPlayerStats stats() const;
 
 private:

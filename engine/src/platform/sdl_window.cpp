@@ -68,22 +68,22 @@ void setAttributes(const PixelFormat& format) {
 Window::Window(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Window::~Window() = default;
 
-std::unique_ptr<Window> Window::open(const WindowRequest& request) {
+std::unique_ptr<Window> Window::open(const DisplayMode& mode) {
     const std::string display = displayName();
     auto impl = std::make_unique<Impl>();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("%s: no display (%s)", display.c_str(), SDL_GetError());
     impl->videoStarted = true;
 
     // The requested format first, then the plainest one a display may offer.
-    const PixelFormat wanted = formatFor(request.colourBits);
+    const PixelFormat wanted = formatFor(mode.colourBits);
     const PixelFormat fallbacks[] = {wanted, {1, 1, 1, 0, 16}};
     const Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN |
-                         (request.fullscreen ? Uint32(SDL_WINDOW_FULLSCREEN_DESKTOP) : Uint32(0));
+                         (mode.fullscreen ? Uint32(SDL_WINDOW_FULLSCREEN_DESKTOP) : Uint32(0));
     std::string lastError = "no attempt";
     for (const PixelFormat& format : fallbacks) {
         setAttributes(format);
         impl->window = SDL_CreateWindow("Glass Meridian", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                        request.width, request.height, flags);
+                                        mode.width, mode.height, flags);
         if (!impl->window) {
             lastError = formatText("cannot create window: %s", SDL_GetError());
             logf("window with R%dG%dB%dA%d depth %d failed: %s", format.red, format.green, format.blue, format.alpha,
@@ -102,7 +102,7 @@ std::unique_ptr<Window> Window::open(const WindowRequest& request) {
     if (SDL_GL_MakeCurrent(impl->window, impl->context) != 0) {
         fail("%s: cannot make the OpenGL context current (%s)", display.c_str(), SDL_GetError());
     }
-    if (SDL_GL_SetSwapInterval(request.vsync ? 1 : 0) != 0 && request.vsync) {
+    if (SDL_GL_SetSwapInterval(mode.vsync ? 1 : 0) != 0 && mode.vsync) {
         logf("vertical sync not available: %s", SDL_GetError());
     }
     impl->gammaSaved = SDL_GetWindowGammaRamp(impl->window, impl->gamma[0], impl->gamma[1], impl->gamma[2]) == 0;
@@ -116,7 +116,7 @@ std::unique_ptr<Window> Window::open(const WindowRequest& request) {
     SDL_GL_GetDrawableSize(impl->window, &w, &h);
     impl->description = formatText("%dx%d %s, SDL video driver %s, drawable %dx%d, colour R%dG%dB%dA%d, depth %d, "
                                    "vsync %s, gamma ramp %s",
-                                   request.width, request.height, request.fullscreen ? "desktop fullscreen" : "windowed",
+                                   mode.width, mode.height, mode.fullscreen ? "desktop fullscreen" : "windowed",
                                    SDL_GetCurrentVideoDriver(), w, h, r, g, b, a, depth,
                                    SDL_GL_GetSwapInterval() != 0 ? "on" : "off",
                                    impl->gammaSaved ? "saved" : "not available");

@@ -9,12 +9,15 @@
 
 namespace fluxcore::platform {
 
-struct WindowRequest {
-    int width = 640;
+// The display mode dmsInitEx was asked for: the engine keeps it for the run
+// (projection, letterbox, sound) and opens its window with it.
+struct DisplayMode {
+    int width = 640;          // the picture's size in pixels
     int height = 480;
-    int colourBits = 32;
+    int colourBits = 32;      // colour depth in bits
     bool fullscreen = false;  // desktop fullscreen; the picture keeps the mode's aspect
-    bool vsync = false;
+    bool sound = false;       // music on (the window does not read it)
+    bool vsync = false;       // wait for the display's vertical sync
 };
 
 class Window {
@@ -22,7 +25,7 @@ public:
     // Opens a window with a current OpenGL 1.x compatibility context. Failures
     // name the display: "<display>: no display (...)", "<display>: cannot
     // create OpenGL context (...)".
-    static std::unique_ptr<Window> open(const WindowRequest& request);
+    static std::unique_ptr<Window> open(const DisplayMode& mode);
     ~Window();  // restores the gamma ramp, destroys context and window, quits video
 
     Window(const Window&) = delete;

@@ -9,6 +9,7 @@
 #include "engine_harness.h"
 #include "fluxcore.h"
 #include "glrecord.h"
+#include "temp_folder.h"
 #include "test_files.h"
 
 using namespace QUASAR_FLUXCORE;
@@ -84,7 +85,7 @@ TEST_F(Lifecycle, FailureTextsOutliveFurtherFailures) {
 TEST_F(Lifecycle, MusicNeverFailsForLackOfSound) {
     // No archive, no window, sound off: the demo plays on silently.
     EXPECT_NO_THROW(dmsPlaySong(1));
-    enginetest::TempDir dir;
+    testsupport::TempFolder dir;
     const std::string pak = dir.write("data.pak", enginetest::makeZip({{"song1.ogg", enginetest::textBytes("junk")}}));
     testsupport::openArchiveHeadless(pak.c_str());
     EXPECT_NO_THROW(dmsPlaySong(1));

@@ -1,5 +1,5 @@
-// Glyph sheet measurement.
-#include "font_sheet.h"
+// measureFontSheet: glyph sheet measurement.
+#include "measure_font_sheet.h"
 
 #include <algorithm>
 
