@@ -12,6 +12,7 @@ public:
     virtual bool initEx(int width, int height, int colourBits, bool fullscreen, bool sound,
                         bool vsync, const char* archive) = 0;
     virtual void addFont(int cellWidth, int cellHeight, const char* file) = 0;
+    virtual void addTexture(const char* file) = 0;  // a picture the effects draw with
     virtual void registerTimeline() = 0;  // creates the effects and puts them on the timeline
     virtual void initEffects() = 0;
     virtual void uploadTextures() = 0;

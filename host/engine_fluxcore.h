@@ -11,6 +11,7 @@ public:
     bool initEx(int width, int height, int colourBits, bool fullscreen, bool sound, bool vsync,
                 const char* archive) override;
     void addFont(int cellWidth, int cellHeight, const char* file) override;
+    void addTexture(const char* file) override;
     void registerTimeline() override;
     void initEffects() override;
     void uploadTextures() override;
