@@ -28,7 +28,7 @@ EngineSession::EngineSession(const Options& options)
 
     dmsSetLogging(options.engineLog);
     try {
-        if (!dmsInitEx(width_, height_, 32, false, false, false, options.archive.c_str()))
+        if (!dmsInitEx(width_, height_, 32, false, false, false, archivePath(options).c_str()))
             throw std::runtime_error(std::string("the engine could not open a ") + std::to_string(width_) + "x" +
                                      std::to_string(height_) + (window_ ? " window" : " offscreen picture"));
         // The demo's own start-up, then the clock handed to the caller.

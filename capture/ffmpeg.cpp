@@ -2,6 +2,7 @@
 #include "capture/ffmpeg.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <spawn.h>
@@ -49,7 +50,7 @@ std::vector<std::string> buildFfmpegArgs(const VideoRequest& r) {
     const bool audio = !r.songPath.empty();
     if (audio) {
         if (r.songOffsetMs < 0) args.insert(args.end(), {"-ss", fixed(-r.songOffsetMs / 1000.0, 3)});
-        args.insert(args.end(), {"-i", r.songPath});
+        args.insert(args.end(), {"-i", ffmpegFileName(r.songPath)});
     }
     args.insert(args.end(), {"-map", "0:v"});
     if (audio) args.insert(args.end(), {"-map", "1:a"});
@@ -67,7 +68,7 @@ std::vector<std::string> buildFfmpegArgs(const VideoRequest& r) {
     }
     args.insert(args.end(), {"-t", fixed(duration, 6)});
     args.insert(args.end(), r.format.muxerArgs.begin(), r.format.muxerArgs.end());
-    args.insert(args.end(), {"-f", r.format.muxer, r.outputPath});
+    args.insert(args.end(), {"-f", r.format.muxer, ffmpegFileName(r.outputPath)});
     return args;
 }
 
@@ -102,11 +103,17 @@ int anonymousFile() {
 
 }  // namespace
 
-FfmpegPipe::FfmpegPipe(const std::string& program, const std::vector<std::string>& args) : program_(program) {
+FfmpegPipe::FfmpegPipe(const std::string& program, const std::vector<std::string>& args,
+                       const std::atomic<bool>* cancel)
+    : program_(program), cancel_(cancel) {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         throw FfmpegError(std::string("cannot make a pipe for ffmpeg: ") + std::strerror(errno));
     input_ = fds[1];
+    // Our end never blocks: write() waits in poll() and so can give up when
+    // the run is cancelled or kill() was called, even if a grandchild that
+    // left ffmpeg's process group keeps the pipe open without reading.
+    ::fcntl(input_, F_SETFL, ::fcntl(input_, F_GETFL) | O_NONBLOCK);
     // A larger pipe lets a whole frame or more wait while ffmpeg encodes.
     ::fcntl(input_, F_SETPIPE_SZ, 1 << 20);
     stderrFile_ = anonymousFile();
@@ -160,14 +167,22 @@ void FfmpegPipe::closeInput() noexcept {
     }
 }
 
+bool FfmpegPipe::cancelled() const noexcept { return killed_.load() || (cancel_ && cancel_->load()); }
+
 int FfmpegPipe::wait() noexcept {
     std::lock_guard<std::mutex> lock(reapMutex_);
     if (!reaped_ && pid_ > 0) {
         int status = 0;
         pid_t r;
-        do {
-            r = ::waitpid(pid_, &status, 0);
-        } while (r < 0 && errno == EINTR);
+        // Polled, so that a cancelled run stops a child (and its group)
+        // that never exits by itself.
+        for (;;) {
+            r = ::waitpid(pid_, &status, WNOHANG);
+            if (r < 0 && errno == EINTR) continue;
+            if (r != 0) break;
+            if (cancelled()) ::kill(-pid_, SIGKILL);
+            ::usleep(5000);
+        }
         status_ = r == pid_ ? status : 0;
         reaped_ = true;
     }
@@ -212,9 +227,18 @@ void FfmpegPipe::write(const void* data, std::size_t size) {
     const auto* bytes = static_cast<const char*>(data);
     while (size > 0) {
         if (input_ < 0) throw FfmpegError("ffmpeg input already closed");
+        if (cancelled()) {
+            kill();
+            throw FfmpegError(describeExit(wait()));
+        }
         const ssize_t n = writeQuietly(bytes, size);
         if (n < 0) {
             if (errno == EINTR) continue;
+            if (errno == EAGAIN) {
+                pollfd ready{input_, POLLOUT, 0};
+                ::poll(&ready, 1, 50);
+                continue;
+            }
             const int err = errno;
             closeInput();
             const int status = wait();
@@ -237,9 +261,11 @@ void FfmpegPipe::finish() {
 }
 
 void FfmpegPipe::kill() noexcept {
+    killed_.store(true);
     {
+        // The whole process group: a wrapper script's own children too.
         std::lock_guard<std::mutex> lock(reapMutex_);
-        if (!reaped_ && pid_ > 0) ::kill(pid_, SIGKILL);
+        if (!reaped_ && pid_ > 0) ::kill(-pid_, SIGKILL);
     }
     wait();
 }
@@ -350,11 +376,11 @@ std::optional<VideoFormat> videoFormatFor(const std::string& name) {
 
 const char* knownVideoExtensions() { return ".mp4, .m4v, .mov, .mkv, .webm"; }
 
-VideoSink::VideoSink(const std::string& ffmpeg, VideoRequest request, const std::string& finalPath)
+VideoSink::VideoSink(const std::string& ffmpeg, VideoRequest request, const std::string& finalPath,
+                     const std::atomic<bool>* cancel)
     : file_(finalPath) {
     request.outputPath = file_.path();
-    file_.probe();
-    pipe_ = std::make_unique<FfmpegPipe>(ffmpeg, buildFfmpegArgs(request));
+    pipe_ = std::make_unique<FfmpegPipe>(ffmpeg, buildFfmpegArgs(request), cancel);
     rgb_.resize(static_cast<std::size_t>(request.width) * request.height * 3);
 }
 
@@ -368,7 +394,9 @@ void VideoSink::finish() {
     file_.commit();
 }
 
-void VideoSink::interrupt() noexcept { pipe_->kill(); }
+void VideoSink::interrupt() noexcept {
+    pipe_->kill();  // also ends a write() blocked on the writer thread
+}
 
 void VideoSink::abandon() noexcept {
     pipe_->kill();

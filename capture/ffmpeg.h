@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -68,8 +69,11 @@ class FfmpegPipe {
 public:
     // Starts program with args (argv[0] is the program) in its own process
     // group, so a terminal's Ctrl+C reaches only this program, which then
-    // stops the child itself. Throws FfmpegError if it cannot start.
-    FfmpegPipe(const std::string& program, const std::vector<std::string>& args);
+    // stops the child's whole group itself. Once *cancel is set, write() and
+    // finish() stop the group and fail within a few tens of milliseconds.
+    // Throws FfmpegError if it cannot start.
+    FfmpegPipe(const std::string& program, const std::vector<std::string>& args,
+               const std::atomic<bool>* cancel = nullptr);
     ~FfmpegPipe();  // kills a child still running
 
     FfmpegPipe(const FfmpegPipe&) = delete;
@@ -82,7 +86,8 @@ public:
     // Closes stdin and waits. Throws FfmpegError unless the child exits with 0.
     void finish();
 
-    // Stops the child at once (SIGKILL) and reaps it; safe to call from
+    // Stops the child and its process group at once (SIGKILL) and reaps it;
+    // a write() waiting on another thread then fails. Safe to call from
     // another thread than the one blocked in write() (which then fails with
     // the child's status), and more than once.
     void kill() noexcept;
@@ -94,6 +99,7 @@ private:
     ssize_t writeQuietly(const char* bytes, std::size_t size) noexcept;  // write(2) without SIGPIPE
     void closeInput() noexcept;
     int wait() noexcept;  // reaps the child once; returns its wait status
+    bool cancelled() const noexcept;
     std::string describeExit(int status) const;
 
     std::string program_;
@@ -102,6 +108,8 @@ private:
     int stderrFile_ = -1;
     int status_ = 0;
     bool reaped_ = false;
+    const std::atomic<bool>* cancel_;
+    std::atomic<bool> killed_{false};
     std::mutex reapMutex_;  // kill() may come from another thread than write()
 };
 
@@ -117,8 +125,10 @@ const char* knownVideoExtensions();
 // temporary name; finish() renames it once ffmpeg exited with success.
 class VideoSink : public FrameSink {
 public:
-    // request.outputPath is replaced by the temporary name beside finalPath.
-    VideoSink(const std::string& ffmpeg, VideoRequest request, const std::string& finalPath);
+    // request.outputPath is replaced by the temporary name beside finalPath;
+    // *cancel (if given) stops ffmpeg and fails the frame being written.
+    VideoSink(const std::string& ffmpeg, VideoRequest request, const std::string& finalPath,
+              const std::atomic<bool>* cancel = nullptr);
     void consume(const Frame& frame) override;
     void finish() override;
     void interrupt() noexcept override;

@@ -1,6 +1,8 @@
 // Temporary files, temporary-name outputs and extensions.
 #include "capture/files.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <stdexcept>
 
 namespace capture {
@@ -42,15 +45,36 @@ TempFile::TempFile(const std::string& stem, const std::string& suffix, const std
 
 TempFile::~TempFile() { ::unlink(path_.c_str()); }
 
-PartialFile::PartialFile(std::string finalPath) : final_(std::move(finalPath)), partial_(final_ + ".partial") {}
+namespace {
+
+mode_t processUmask() {
+    // umask can only be read by setting it; read once, before any other
+    // thread could create files with the wrong mask.
+    static const mode_t mask = [] {
+        const mode_t m = ::umask(0);
+        ::umask(m);
+        return m;
+    }();
+    return mask;
+}
+
+}  // namespace
+
+PartialFile::PartialFile(std::string finalPath) : final_(std::move(finalPath)) {
+    const std::filesystem::path target(final_);
+    const std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string(".");
+    const std::string suffix = ".partial";
+    std::string pattern = folder + "/." + target.filename().string() + ".XXXXXX" + suffix;
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+    if (fd < 0) throw std::runtime_error("cannot write in the folder of '" + final_ + "': " + std::strerror(errno));
+    ::fchmod(fd, 0666 & ~processUmask());
+    ::close(fd);
+    partial_ = name.data();
+}
 
 PartialFile::~PartialFile() { discard(); }
-
-void PartialFile::probe() {
-    std::FILE* f = std::fopen(partial_.c_str(), "wb");
-    if (!f) throw std::runtime_error("cannot write '" + partial_ + "': " + std::strerror(errno));
-    std::fclose(f);
-}
 
 void PartialFile::commit() {
     if (done_) return;
@@ -74,6 +98,20 @@ void writeFileAtomically(const std::string& path, const void* data, std::size_t 
     if (std::fclose(f) != 0 || !written)
         throw std::runtime_error("cannot write '" + file.path() + "': " + std::strerror(written ? errno : writeErrno));
     file.commit();
+}
+
+void refuseOverwriting(const std::string& output, const std::string& archive) {
+    struct stat out {}, in {};
+    if (::stat(output.c_str(), &out) != 0 || ::stat(archive.c_str(), &in) != 0) return;
+    if (out.st_dev == in.st_dev && out.st_ino == in.st_ino)
+        throw std::runtime_error("'" + output + "' is the data archive '" + archive +
+                                 "': writing the output there would destroy it; choose another output name");
+}
+
+std::string ffmpegFileName(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return "file:" + (error ? path : absolute.lexically_normal().string());
 }
 
 std::string lowerExtension(const std::string& name) {

@@ -1,7 +1,8 @@
 // Files: a temporary file that goes with its object, an output written under a
 // temporary name and renamed only once complete (so a failed or interrupted
 // run never leaves a half-written file under the name asked for), and file
-// name extensions.
+// name extensions; the check that an output is not the archive, and file
+// names as ffmpeg must get them.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,10 @@ private:
     std::string path_;
 };
 
+// The temporary name is ".<name>.XXXXXX.partial" in the output's own folder,
+// created exclusively (and readable as the umask allows), so it never
+// replaces a file of the user's. Throws std::runtime_error naming the file
+// when the folder cannot be written.
 class PartialFile {
 public:
     explicit PartialFile(std::string finalPath);
@@ -36,7 +41,6 @@ public:
 
     const std::string& path() const { return partial_; }     // where to write
     const std::string& finalPath() const { return final_; }
-    void probe();    // creates the temporary file empty, to fail early where it cannot be written
     void commit();   // renames onto the final name; throws std::runtime_error naming the file
     void discard();  // removes the temporary file now
 
@@ -49,6 +53,16 @@ private:
 // Writes bytes to path through a PartialFile. Throws std::runtime_error naming
 // the file and the system's reason.
 void writeFileAtomically(const std::string& path, const void* data, std::size_t size);
+
+// Throws std::runtime_error naming both when the output is the data archive
+// itself, also through symbolic or hard links: writing it would destroy the
+// archive.
+void refuseOverwriting(const std::string& output, const std::string& archive);
+
+// A path as ffmpeg must get it to take it as a plain file: "file:" and the
+// absolute path (it would read "pipe:1.mkv" or "a:b.mp4" as a protocol, and
+// "-x.mp4" as an option).
+std::string ffmpegFileName(const std::string& path);
 
 // The extension after the last '.' of the name's last part, lower case;
 // empty when there is none.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -18,6 +19,7 @@ namespace capture {
 namespace {
 
 constexpr std::int64_t kMaxMs = 24LL * 3600 * 1000;
+constexpr auto kEndMs = static_cast<std::int64_t>(glassmeridian::production::kEndMs);
 
 std::int64_t parseInteger(const std::string& option, const std::string& text, std::int64_t low,
                           std::int64_t high) {
@@ -95,7 +97,12 @@ Options parseOptions(int argc, const char* const* argv) {
         {"--fps", [&](const std::string& v) { o.fps = int(parseInteger("--fps", v, 1, 240)); }},
         {"--from", [&](const std::string& v) { o.fromMs = parseInteger("--from", v, 0, kMaxMs); rangeGiven = true; }},
         {"--to", [&](const std::string& v) { o.toMs = parseInteger("--to", v, 1, kMaxMs); rangeGiven = true; }},
-        {"--frame-at", [&](const std::string& v) { o.frameAtMs = parseInteger("--frame-at", v, 0, kMaxMs); }},
+        {"--frame-at", [&](const std::string& v) {
+             o.frameAtMs = parseInteger("--frame-at", v, 0, kMaxMs);
+             if (o.frameAtMs >= kEndMs)
+                 throw UsageError("--frame-at: " + v + " ms is at or past the end of the demo (" +
+                                  std::to_string(kEndMs) + " ms), where the picture is black");
+         }},
         {"--contact-sheet", [&](const std::string& v) {
              if (v.empty()) throw UsageError("--contact-sheet needs a file name");
              sheet = v;
@@ -114,6 +121,7 @@ Options parseOptions(int argc, const char* const* argv) {
         {"--data", [&](const std::string& v) {
              if (v.empty()) throw UsageError("--data needs an archive file");
              o.archive = v;
+             o.archiveGiven = true;
          }},
     };
     const std::map<std::string, std::function<void()>> flags = {
@@ -203,6 +211,13 @@ std::optional<FramePattern> parseFramePattern(const std::string& name) {
 
 bool isPngName(const std::string& name) { return lowerExtension(name) == "png"; }
 
+std::string archivePath(const Options& options) {
+    if (!options.archiveGiven) return options.archive;
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(options.archive, error);
+    return error ? options.archive : absolute.string();
+}
+
 std::string usageText() {
     const Options defaults;
     return R"(usage: glass-meridian-capture [options] -o OUTPUT
@@ -223,7 +238,7 @@ Options:
   --width N, --height N   picture size (default 1280 x 720)
   --fps N                 frames per second (default 60)
   --from MS, --to MS      the span to render, in ms (default 0 to )" + std::to_string(defaults.toMs) + R"()
-  --frame-at MS           one frame (with -o NAME.png)
+  --frame-at MS           one frame (with -o NAME.png), before the end at )" + std::to_string(kEndMs) + R"( ms
   --bench                 render without writing; print frame times and peak memory
   --contact-sheet FILE    a PNG grid of frames at even times across the span
   --grid CxR              contact sheet columns x rows (default 4x3)
@@ -231,7 +246,8 @@ Options:
   --no-audio              leave the soundtrack out of a video
   --crf N, --preset NAME  x264 quality (default 18) and speed (default veryfast)
   --ffmpeg PROGRAM        the ffmpeg to run (default: ffmpeg from PATH)
-  --data FILE             the data archive (default )" + defaults.archive + R"( beside the program)
+  --data FILE             the data archive, relative to the working folder
+                          (default )" + defaults.archive + R"( beside the program)
   --window                show the frames in a window instead of rendering headless
   --log                   the engine's log on stderr
   -h, --help              this text

@@ -58,6 +58,7 @@ struct Options {
     std::string preset = "veryfast";  // x264 speed preset
     std::string ffmpeg = "ffmpeg";    // program name (looked up in PATH) or path
     std::string archive = glassmeridian::production::kArchive;
+    bool archiveGiven = false;   // --data: a path relative to the working folder
     bool engineLog = false;
     int gridColumns = 4;         // contact sheet
     int gridRows = 3;
@@ -66,6 +67,11 @@ struct Options {
 
 // Parses argv (argv[0] is the program). Throws UsageError on any fault.
 Options parseOptions(int argc, const char* const* argv);
+
+// The archive to open: a --data path made absolute (so it is the user's file,
+// never one of that name beside the program); otherwise the default name,
+// which the engine looks for beside the program.
+std::string archivePath(const Options& options);
 
 // The --help text.
 std::string usageText();

@@ -88,6 +88,11 @@ std::vector<std::uint8_t> encodePng(const Image& image) {
     bytes.reserve(image.rgb.size() / 2);
     if (!stbi_write_png_to_func(appendBytes, &bytes, image.width, image.height, 3, image.rgb.data(), image.width * 3))
         throw std::runtime_error("PNG encoding failed");
+    // A whole PNG ends with its IEND chunk; anything else is never written out.
+    static const std::uint8_t kEnd[] = {'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    if (bytes.size() < 8 + sizeof kEnd || !std::equal(std::begin(kEnd), std::end(kEnd), bytes.end() - sizeof kEnd))
+        throw std::runtime_error("PNG encoding of " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+                                 " came out incomplete");
     return bytes;
 }
 
@@ -120,8 +125,15 @@ SheetLayout layoutSheet(int columns, int rows, int frameWidth, int frameHeight, 
     l.thumbHeight = std::max(1, static_cast<int>(std::lround(static_cast<double>(thumbWidth) * frameHeight / frameWidth)));
     l.gap = kGap;
     l.labelHeight = kLabelHeight;
-    l.width = columns * thumbWidth + (columns + 1) * kGap;
-    l.height = rows * (l.thumbHeight + kLabelHeight) + (rows + 1) * kGap;
+    const std::int64_t width = static_cast<std::int64_t>(columns) * thumbWidth + (columns + 1) * kGap;
+    const std::int64_t height = static_cast<std::int64_t>(rows) * (l.thumbHeight + kLabelHeight) + (rows + 1) * kGap;
+    if (width > kMaxSheetSide || height > kMaxSheetSide || width * height > kMaxSheetPixels)
+        throw UsageError("a contact sheet of " + std::to_string(width) + "x" + std::to_string(height) +
+                         " pixels is beyond the limit of " + std::to_string(kMaxSheetSide) + " pixels a side and " +
+                         std::to_string(kMaxSheetPixels / 1000000) +
+                         " megapixels; use a smaller --thumb-width or --grid");
+    l.width = static_cast<int>(width);
+    l.height = static_cast<int>(height);
     return l;
 }
 

@@ -54,6 +54,13 @@ struct SheetLayout {
     int cellY(int cell) const;  // top edge of the picture of cell
 };
 
+// The largest contact sheet: its RGB picture and the PNG encoder's buffers
+// stay within a few hundred MB, and every size fits the encoder's 32-bit sums.
+constexpr std::int64_t kMaxSheetSide = 16384;
+constexpr std::int64_t kMaxSheetPixels = 40000000;
+
+// Throws UsageError for a sheet beyond kMaxSheetSide or kMaxSheetPixels,
+// before anything of its size is allocated.
 SheetLayout layoutSheet(int columns, int rows, int frameWidth, int frameHeight, int thumbWidth);
 
 // "12.5 s": a demo time as the sheet labels it (tenths of a second).

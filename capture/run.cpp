@@ -28,18 +28,26 @@ constexpr auto kSongStartMs = static_cast<std::int64_t>(glassmeridian::productio
 void renderTo(EngineSession& engine, const Options& options, const std::vector<double>& times, FrameSink& sink) {
     ProgressBar progress(static_cast<std::int64_t>(times.size()), ProgressBar::stderrIsTerminal());
     FrameWriter writer(sink, options.width, options.height);
-    for (std::size_t i = 0; i < times.size(); ++i) {
-        Frame* frame = writer.acquire(&interruptFlag());
-        if (!frame) throw Interrupted();
-        engine.render(times[i]);
-        engine.readBack(*frame);
-        engine.present();
-        frame->index = static_cast<std::int64_t>(i);
-        frame->timeMs = times[i];
-        writer.submit(frame);
-        progress.update(static_cast<std::int64_t>(i + 1));
+    try {
+        for (std::size_t i = 0; i < times.size(); ++i) {
+            Frame* frame = writer.acquire(&interruptFlag());
+            if (!frame) throw Interrupted();
+            engine.render(times[i]);
+            engine.readBack(*frame);
+            engine.present();
+            frame->index = static_cast<std::int64_t>(i);
+            frame->timeMs = times[i];
+            writer.submit(frame);
+            progress.update(static_cast<std::int64_t>(i + 1));
+        }
+        writer.finish();
+    } catch (const Interrupted&) {
+        throw;
+    } catch (...) {
+        // A sink cancelled by the interrupt fails; the interrupt is the cause.
+        if (interruptFlag().load()) throw Interrupted();
+        throw;
     }
-    writer.finish();
     progress.finish();
 }
 
@@ -80,7 +88,15 @@ std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options
     if (!options.audio) return nullptr;
     std::vector<std::uint8_t> bytes;
     std::string why;
-    if (!engine.readArchiveFile(kSongFile, bytes) || bytes.empty()) {
+    bool found = false;
+    try {
+        found = engine.readArchiveFile(kSongFile, bytes);
+    } catch (const char* refused) {
+        // Too large or unreadable: the demo itself would play on silently.
+        std::fprintf(stderr, "glass-meridian-capture: %s; the video will be silent\n", refused);
+        return nullptr;
+    }
+    if (!found || bytes.empty()) {
         std::fprintf(stderr, "glass-meridian-capture: the archive has no %s; the video will be silent\n", kSongFile);
         return nullptr;
     }
@@ -110,7 +126,7 @@ std::unique_ptr<FrameSink> makeSink(EngineSession& engine, const Options& option
         request.songOffsetMs = kSongStartMs - options.fromMs;
         song = songFile(engine, options);
         if (song) request.songPath = song->path();
-        return std::make_unique<VideoSink>(ffmpeg, request, options.output);
+        return std::make_unique<VideoSink>(ffmpeg, request, options.output, &interruptFlag());
     }
     case Mode::PngSequence:
         return std::make_unique<PngSequenceSink>(*parseFramePattern(options.output));
@@ -158,9 +174,12 @@ void runCapture(const Options& options) {
                              std::to_string(options.width) + "x" + std::to_string(options.height) + " is not");
     }
     const std::vector<double> times = frameTimes(options);
-    if (options.mode == Mode::Video) PartialFile(options.output).probe();  // an unwritable place fails early
+    if (options.mode != Mode::Bench && options.mode != Mode::PngSequence)
+        refuseOverwriting(options.output, archivePath(options));
+    if (options.mode == Mode::Video) PartialFile{options.output};  // an unwritable place fails early
 
     EngineSession engine(options);
+    if (interruptFlag().load()) throw Interrupted();  // Ctrl+C during start-up
     if (options.mode == Mode::Bench) {
         bench(engine, options, times);
         return;

@@ -15,6 +15,7 @@ public:
     // "Hören", "Warten") and the archive; logging is setLogging's.
     virtual bool initEx(const LaunchSettings& settings, const char* archive) = 0;
     virtual void addFont(int cellWidth, int cellHeight, const char* file) = 0;
+    virtual void addTexture(const char* file) = 0;  // a picture the effects draw with
     virtual void registerTimeline() = 0;  // creates the effects and puts them on the timeline
     virtual void initEffects() = 0;
     virtual void uploadTextures() = 0;

@@ -22,6 +22,7 @@ void FluxcoreEngine::addFont(int cellWidth, int cellHeight, const char* file) {
     fc::dmsAddFont(cellWidth, cellHeight, file);
 }
 
+void FluxcoreEngine::addTexture(const char* file) { fc::dmsAddTexture(file); }
 void FluxcoreEngine::registerTimeline() { production::registerTimeline(); }
 void FluxcoreEngine::initEffects() { fc::dmsInitEffects(); }
 void FluxcoreEngine::uploadTextures() { fc::dmsUploadTextures(); }

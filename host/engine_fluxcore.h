@@ -10,6 +10,7 @@ public:
     void setLogging(bool enabled) override;
     bool initEx(const LaunchSettings& settings, const char* archive) override;
     void addFont(int cellWidth, int cellHeight, const char* file) override;
+    void addTexture(const char* file) override;
     void registerTimeline() override;
     void initEffects() override;
     void uploadTextures() override;

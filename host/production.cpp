@@ -5,6 +5,7 @@ namespace glassmeridian::production {
 
 void startUp(EngineApi& engine) {
     engine.addFont(kFontCell, kFontCell, kFont);
+    for (const char* picture : kPictures) engine.addTexture(picture);
     engine.registerTimeline();
     engine.initEffects();
     engine.uploadTextures();

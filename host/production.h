@@ -13,6 +13,8 @@ namespace glassmeridian::production {
 constexpr const char* kArchive = "data.pak";
 constexpr const char* kFont = "fontti.pcx";  // glyph sheet of 32 x 32 pixel cells
 constexpr int kFontCell = 32;
+// The pictures the effects draw with: the only ones decoded into textures.
+constexpr const char* kPictures[] = {"loadpic.jpg", "particle.jpg"};
 
 // The timeline: each effect with its interval in ms, in registration order.
 enum class Effect { Intro, Structure };
@@ -32,7 +34,7 @@ constexpr const char* kSongFile = "song1.ogg";
 constexpr float kSongStartMs = 2000.0f;        // the song starts with the first frame at or after this
 constexpr float kEndMs = 49000.0f;             // the show ends with the first frame at or after this
 
-// Start-up after the window is open: the font, the timeline, the effects'
+// Start-up after the window is open: the font and pictures, the timeline, the effects'
 // init, the textures, and last the clock (demo time 0 from here).
 void startUp(EngineApi& engine);
 

@@ -4,8 +4,11 @@
 
 #include <physfs.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "failure.h"
@@ -43,7 +46,93 @@ void collect(const std::string& folder, std::vector<std::string>& out, int depth
     PHYSFS_freeList(names);
 }
 
+std::uint64_t le(const unsigned char* p, int bytes) {
+    std::uint64_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | p[i];
+    return value;
+}
+
+bool readAt(std::ifstream& in, std::uint64_t offset, std::vector<unsigned char>& out, std::size_t size) {
+    out.resize(size);
+    in.clear();
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(size));
+    return in.gcount() == static_cast<std::streamsize>(size);
+}
+
+// Reads the ZIP directory's own record of its members before PhysicsFS sees
+// it: refuses more than kMaxArchiveMembers (PhysicsFS would spend time
+// quadratic in them) and a member with an absolute name (PhysicsFS then lists
+// no file at all). What it cannot make sense of is left to PhysicsFS.
+void checkDirectory(const std::string& path, std::uint64_t fileSize) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return;
+    const std::size_t tail = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, 22 + 65535));
+    std::vector<unsigned char> end;
+    if (!readAt(in, fileSize - tail, end, tail) || tail < 22) return;
+    std::size_t at = tail - 22 + 1;
+    do {
+        --at;
+    } while (at > 0 && le(&end[at], 4) != 0x06054b50);
+    if (le(&end[at], 4) != 0x06054b50) return;
+    const std::uint64_t recordAt = fileSize - tail + at;
+    std::uint64_t members = le(&end[at + 10], 2);
+    std::uint64_t directorySize = le(&end[at + 12], 4);
+    std::uint64_t directoryAt = le(&end[at + 16], 4);
+    std::vector<unsigned char> record;
+    if ((members == 0xFFFF || directorySize == 0xFFFFFFFF || directoryAt == 0xFFFFFFFF) && recordAt >= 20 &&
+        readAt(in, recordAt - 20, record, 20) && le(&record[0], 4) == 0x07064b50) {
+        const std::uint64_t zip64At = le(&record[8], 8);
+        if (readAt(in, zip64At, record, 56) && le(&record[0], 4) == 0x06064b50) {
+            members = le(&record[32], 8);
+            directorySize = le(&record[40], 8);
+            directoryAt = le(&record[48], 8);
+        }
+    }
+    if (members > kMaxArchiveMembers) {
+        fail("%s: holds %llu members, more than the limit of %zu", path.c_str(),
+             static_cast<unsigned long long>(members), kMaxArchiveMembers);
+    }
+    // Each directory entry is at most 46 + 3 * 65535 bytes; a directory larger
+    // than that, than the file, or than 16 MiB is not read here.
+    if (directorySize > members * (46 + 3 * 65535ull) || directorySize > (16u << 20) ||
+        directoryAt + directorySize > fileSize)
+        return;
+    std::vector<unsigned char> directory;
+    if (!readAt(in, directoryAt, directory, static_cast<std::size_t>(directorySize))) return;
+    for (std::size_t p = 0, n = 0; n < members && p + 46 <= directory.size(); ++n) {
+        if (le(&directory[p], 4) != 0x02014b50) return;
+        const std::size_t nameLength = le(&directory[p + 28], 2);
+        const std::size_t next = p + 46 + nameLength + le(&directory[p + 30], 2) + le(&directory[p + 32], 2);
+        if (next > directory.size()) return;
+        const std::string name(reinterpret_cast<const char*>(&directory[p + 46]), nameLength);
+        const bool drive = name.size() >= 2 && std::isalpha(static_cast<unsigned char>(name[0])) && name[1] == ':';
+        if (!name.empty() && (name[0] == '/' || name[0] == '\\' || drive)) {
+            fail("%s: member \"%s\" has an absolute name; the archive is refused", path.c_str(),
+                 name.c_str());
+        }
+        p = next;
+    }
+}
+
 }  // namespace
+
+std::uint64_t memberSizeLimit(const std::string& member, const char** kind) {
+    const std::size_t dot = member.rfind('.');
+    std::string ext = dot == std::string::npos ? std::string() : member.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const char* what = "file";
+    std::uint64_t limit = kMaxOtherFileBytes;
+    if (ext == "jpg" || ext == "jpeg" || ext == "pcx") {
+        what = "picture";
+        limit = kMaxPictureFileBytes;
+    } else if (ext == "ogg") {
+        what = "song";
+        limit = kMaxSongFileBytes;
+    }
+    if (kind) *kind = what;
+    return limit;
+}
 
 Archive::Archive(std::string path, bool ownsLibrary) : path_(std::move(path)), ownsLibrary_(ownsLibrary) {}
 
@@ -56,6 +145,7 @@ std::unique_ptr<Archive> Archive::open(const std::string& path) {
     const auto size = fs::file_size(path, error);
     if (error) fail("%s: cannot read (%s)", path.c_str(), error.message().c_str());
     if (size == 0) fail("%s: not a ZIP archive (empty file)", path.c_str());
+    checkDirectory(path, size);
 
     bool owns = false;
     if (!PHYSFS_isInit()) {
@@ -70,6 +160,7 @@ std::unique_ptr<Archive> Archive::open(const std::string& path) {
         fail("%s: not a ZIP archive (%s)", path.c_str(), lastPhysfsError().c_str());
     }
     archive->mounted_ = true;
+    collect(std::string(), archive->files_, 0);
     return archive;
 }
 
@@ -92,20 +183,30 @@ bool Archive::read(const std::string& member, std::vector<unsigned char>& bytes)
     const std::unique_ptr<PHYSFS_File, int (*)(PHYSFS_File*)> guard(file, PHYSFS_close);
     const PHYSFS_sint64 length = PHYSFS_fileLength(file);
     if (length < 0) fail("%s: unknown size in %s", member.c_str(), path_.c_str());
-    bytes.resize(static_cast<std::size_t>(length));
-    const PHYSFS_sint64 got = length ? PHYSFS_readBytes(file, bytes.data(), static_cast<PHYSFS_uint64>(length)) : 0;
-    if (got != length) {
-        const std::string reason = got < 0 ? lastPhysfsError() : "file cut short";
-        bytes.clear();
-        fail("%s: cannot read from %s (%s)", member.c_str(), path_.c_str(), reason.c_str());
+    const char* kind = "file";
+    const std::uint64_t limit = memberSizeLimit(member, &kind);
+    if (static_cast<std::uint64_t>(length) > limit) {
+        fail("%s: declares %llu bytes in %s, more than the limit of %llu MiB for a %s", member.c_str(),
+             static_cast<unsigned long long>(length), displayName().c_str(),
+             static_cast<unsigned long long>(limit >> 20), kind);
+    }
+    // Read in pieces up to the declared size, which is now known to be bounded.
+    constexpr std::size_t kPiece = 1 << 20;
+    const auto wanted = static_cast<std::size_t>(length);
+    bytes.clear();
+    bytes.reserve(wanted);
+    while (bytes.size() < wanted) {
+        const std::size_t at = bytes.size();
+        const std::size_t piece = std::min(kPiece, wanted - at);
+        bytes.resize(at + piece);
+        const PHYSFS_sint64 got = PHYSFS_readBytes(file, bytes.data() + at, piece);
+        if (got != static_cast<PHYSFS_sint64>(piece)) {
+            const std::string reason = got < 0 ? lastPhysfsError() : "file cut short";
+            bytes.clear();
+            fail("%s: cannot read from %s (%s)", member.c_str(), path_.c_str(), reason.c_str());
+        }
     }
     return true;
-}
-
-std::vector<std::string> Archive::files() const {
-    std::vector<std::string> out;
-    collect(std::string(), out, 0);
-    return out;
 }
 
 std::string locateArchive(const std::string& name, const std::vector<std::string>& folders) {

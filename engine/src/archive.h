@@ -2,16 +2,29 @@
 // engine looks for it.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace fluxcore {
 
+// What the engine ever reads from an archive, so that a damaged or hostile
+// directory is refused before anything of its declared size is allocated.
+constexpr std::size_t kMaxArchiveMembers = 4096;       // files and folders together
+constexpr std::uint64_t kMaxPictureFileBytes = 64u << 20;  // .jpg/.jpeg/.pcx (pictures, font sheets): 8192x8192 pixels fit
+constexpr std::uint64_t kMaxSongFileBytes = 64u << 20;     // .ogg: about an hour of Vorbis
+constexpr std::uint64_t kMaxOtherFileBytes = 16u << 20;    // any other member
+
+// The largest member of this name the engine reads, and the kind it names in
+// a refusal ("picture", "song", "file").
+std::uint64_t memberSizeLimit(const std::string& member, const char** kind = nullptr);
+
 class Archive {
 public:
     // Opens the ZIP file at `path`. Failures name the file: "<path>: not
-    // found", "<path>: not a ZIP archive (...)", ...
+    // found", "<path>: not a ZIP archive (...)", more members than
+    // kMaxArchiveMembers, a member with an absolute name, ...
     static std::unique_ptr<Archive> open(const std::string& path);
     ~Archive();
 
@@ -23,17 +36,20 @@ public:
     std::string displayName() const;
 
     bool contains(const std::string& member) const;
-    // Reads a member whole. False when the archive has no such file; a member
-    // that is there but cannot be read is a failure naming both.
+    // Reads a member whole, in bounded pieces. False when the archive has no
+    // such file; a member that is there but cannot be read, or that declares
+    // more than memberSizeLimit, is a failure naming both.
     bool read(const std::string& member, std::vector<unsigned char>& bytes) const;
-    // Every file of the archive, folders walked, as "dir/name".
-    std::vector<std::string> files() const;
+    // Every file of the archive, folders walked, as "dir/name" (listed once,
+    // when the archive opens).
+    const std::vector<std::string>& files() const { return files_; }
 
 private:
     Archive(std::string path, bool ownsLibrary);
     std::string path_;
     bool ownsLibrary_;      // this archive initialised PhysicsFS and shuts it down
     bool mounted_ = false;
+    std::vector<std::string> files_;
 };
 
 // Where an archive of this name is: an absolute path is taken as given; a

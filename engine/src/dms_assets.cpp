@@ -1,5 +1,7 @@
 // The public archive, texture, font and music operations: dmsReadFile,
 // dmsUploadTextures, dmsGetTexture, dmsAddFont, dmsGetFont, dmsPlaySong.
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -19,6 +21,53 @@ QUASAR_FLUXCORE::Font* findFont(Engine& e, const char* file) {
         if (std::strcmp(font->fileName, file) == 0) return font.get();
     }
     return nullptr;
+}
+
+// A folder or file a desktop archiver adds beside the real ones
+// ("__MACOSX/._loadpic.jpg", ".DS_Store"): never a picture of the demo.
+bool isHiddenMember(const std::string& file) {
+    if (file.rfind("__MACOSX/", 0) == 0) return true;
+    for (std::size_t at = 0; at < file.size(); at = file.find('/', at) + 1) {
+        if (file[at] == '.') return true;
+        if (file.find('/', at) == std::string::npos) break;
+    }
+    return false;
+}
+
+// The pictures dmsUploadTextures decodes: those asked for by dmsAddTexture
+// and the font sheets; with none asked for, every visible picture file.
+std::vector<std::string> picturesToUpload(const Engine& e) {
+    std::vector<std::string> names;
+    auto add = [&](const std::string& name) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    };
+    if (e.pictures.empty()) {
+        for (const std::string& file : e.archive->files()) {
+            if (isPictureFile(file) && !isHiddenMember(file)) add(file);
+        }
+    }
+    for (const std::string& name : e.pictures) add(name);
+    for (const auto& font : e.fonts) add(font->fileName);
+    return names;
+}
+
+// Refuses a texture set whose pictures, by the sizes their headers claim,
+// would not fit kTextureBudgetBytes of RGBA, before any of them is decoded.
+void checkTextureBudget(const Engine& e, const std::vector<std::string>& names) {
+    std::vector<unsigned char> bytes;
+    std::uint64_t total = 0;
+    for (const std::string& name : names) {
+        int width = 0, height = 0;
+        if (!e.archive->read(name, bytes) || !pictureHeaderSize(bytes, name, width, height)) continue;
+        // An impossible size is the decoder's to refuse, by the side limit.
+        if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) continue;
+        total += static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4;
+        if (total > kTextureBudgetBytes) {
+            fail("%s: a picture of %dx%d brings the textures to %llu MiB, more than the budget of %llu MiB",
+                 name.c_str(), width, height, static_cast<unsigned long long>(total >> 20),
+                 static_cast<unsigned long long>(kTextureBudgetBytes >> 20));
+        }
+    }
 }
 
 }  // namespace
@@ -54,6 +103,13 @@ void dmsAddFont(int cellWidth, int cellHeight, const char* file) {
     logf("font %s: %dx%d cells", file, cellWidth, cellHeight);
 }
 
+void dmsAddTexture(const char* file) {
+    using namespace fluxcore;
+    if (!file || !*file) fail("dmsAddTexture: a picture needs a file name");
+    Engine& e = engine();
+    if (std::find(e.pictures.begin(), e.pictures.end(), file) == e.pictures.end()) e.pictures.push_back(file);
+}
+
 void dmsUploadTextures() {
     using namespace fluxcore;
     Engine& e = engine();
@@ -68,11 +124,15 @@ void dmsUploadTextures() {
             fail("%s: font sheet not found in %s", font->fileName, e.archive->displayName().c_str());
         }
     }
+    const std::vector<std::string> names = picturesToUpload(e);
+    checkTextureBudget(e, names);
     std::vector<unsigned char> bytes;
     int uploaded = 0;
-    for (const std::string& file : e.archive->files()) {
-        if (!isPictureFile(file)) continue;
-        e.archive->read(file, bytes);
+    for (const std::string& file : names) {
+        if (!e.archive->read(file, bytes)) {
+            logf("%s: not in %s", file.c_str(), e.archive->displayName().c_str());
+            continue;
+        }
         Image image = decodeImage(bytes, file);
         Font* font = findFont(e, file.c_str());
         if (font) measureFontSheet(*font, image);
@@ -108,7 +168,15 @@ void dmsPlaySong(int n) {
         return;
     }
     std::vector<unsigned char> bytes;
-    if (!e.archive || !e.archive->read(file, bytes)) {
+    bool found = false;
+    try {
+        found = e.archive && e.archive->read(file, bytes);
+    } catch (const char* why) {
+        // A song beyond the size limit, or unreadable: the demo plays on.
+        warnf("%s; playing on silently", why);
+        return;
+    }
+    if (!found) {
         logf("%s: not in %s; playing on silently", file.c_str(),
              e.archive ? e.archive->displayName().c_str() : "the archive (none open)");
         return;

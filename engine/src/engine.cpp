@@ -30,6 +30,7 @@ void Engine::release() {
     timeline.clear();
     textures.release();
     fonts.clear();
+    pictures.clear();
     if (archive) {
         logf("closing %s", archive->path().c_str());
         archive.reset();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "archive.h"
@@ -41,6 +42,7 @@ struct Engine {
     Timeline timeline;
     TextureStore textures;
     std::vector<std::unique_ptr<QUASAR_FLUXCORE::Font>> fonts;
+    std::vector<std::string> pictures;  // asked for by dmsAddTexture, in order
     std::unique_ptr<Archive> archive;
     std::unique_ptr<platform::Window> window;
 

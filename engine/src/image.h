@@ -1,6 +1,7 @@
 // Decoded pictures and their conversion into GL textures.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,9 +14,21 @@ struct Image {
     std::vector<unsigned char> rgba;
 };
 
+// The largest picture side the engine accepts. A damaged header can claim a
+// picture of gigabytes; it is refused before anything that size is allocated.
+constexpr int kMaxPictureSide = 8192;
+
+// The whole texture set, as RGBA at the pictures' own sizes, stays within this
+// (one picture of the largest size, 8192 x 8192, fits).
+constexpr unsigned long long kTextureBudgetBytes = 256ull << 20;
+
 // Decodes a JPEG or PCX (or any format the decoder knows) from memory. A
 // picture that cannot be decoded is a failure naming `name`.
 Image decodeImage(const std::vector<unsigned char>& bytes, const std::string& name);
+
+// The size a JPEG or PCX header claims, read without decoding. False when the
+// header says nothing (another format, a damaged header).
+bool pictureHeaderSize(const std::vector<unsigned char>& bytes, const std::string& name, int& width, int& height);
 
 // True for the archive files dmsUploadTextures turns into textures.
 bool isPictureFile(const std::string& name);

@@ -69,7 +69,10 @@ TEST(FfmpegCommand, RawFramesInVideoOutWithExactLength) {
     ASSERT_GE(args.size(), 3u);
     EXPECT_EQ(args[args.size() - 3], "-f");
     EXPECT_EQ(args[args.size() - 2], "mp4");
-    EXPECT_EQ(args.back(), "x.mp4.partial");
+    // Every file name as a plain file, never a protocol or an option.
+    ASSERT_EQ(args.back().rfind("file:/", 0), 0u) << args.back();
+    EXPECT_EQ(args.back().substr(args.back().size() - 14), "/x.mp4.partial");
+    EXPECT_EQ(*(std::find(firstInput + 1, args.end(), "-i") + 1), "file:/tmp/song.ogg");
     EXPECT_TRUE(has(args, "-nostdin"));
 }
 
@@ -95,7 +98,7 @@ TEST(FfmpegCommand, SoundtrackOffsetFollowsTheSpanStart) {
     EXPECT_EQ(valueOf(args, "-af"), "apad");
     const auto ss = std::find(args.begin(), args.end(), "-ss");
     EXPECT_EQ(*(ss + 2), "-i");
-    EXPECT_EQ(*(ss + 3), "/tmp/song.ogg");
+    EXPECT_EQ(*(ss + 3), "file:/tmp/song.ogg");
 }
 
 TEST(FfmpegCommand, NoSongMeansNoAudioInputOrCodec) {
@@ -211,7 +214,7 @@ TEST_F(FakeFfmpeg, VideoSinkLeavesNoFileWhenFfmpegFails) {
     // Writes a partial file, complains, and fails midway.
     std::string message;
     try {
-        capture10(script("ffmpeg", "for last; do :; done\nhead -c 1000 > \"$last\"\necho 'Conversion failed!' >&2\nexit 1"));
+        capture10(script("ffmpeg", "for last; do :; done\nhead -c 1000 > \"${last#file:}\"\necho 'Conversion failed!' >&2\nexit 1"));
     } catch (const capture::FfmpegError& e) {
         message = e.what();
     }
@@ -221,7 +224,7 @@ TEST_F(FakeFfmpeg, VideoSinkLeavesNoFileWhenFfmpegFails) {
     EXPECT_FALSE(exists(out + ".partial"));
 
     // The same run with a stand-in that succeeds is renamed into place.
-    capture10(script("ffmpeg-ok", "for last; do :; done\ncat > \"$last\""));
+    capture10(script("ffmpeg-ok", "for last; do :; done\ncat > \"${last#file:}\""));
     struct stat st {};
     ASSERT_EQ(::stat(out.c_str(), &st), 0);
     EXPECT_EQ(st.st_size, 10 * 64 * 48 * 3) << "rgb24 frames, alpha dropped";

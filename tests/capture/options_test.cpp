@@ -2,6 +2,7 @@
 // the refusals with their messages.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -78,6 +79,9 @@ TEST(CaptureOptions, ValuesAndFlags) {
     EXPECT_EQ(o.preset, "slow");
     EXPECT_EQ(o.ffmpeg, "/opt/ff/ffmpeg");
     EXPECT_EQ(o.archive, "x.pak");
+    // A given archive is the user's, from the working folder; the default is looked for.
+    EXPECT_EQ(capture::archivePath(o), (std::filesystem::current_path() / "x.pak").string());
+    EXPECT_EQ(capture::archivePath(parse({"--bench"})), "data.pak");
     EXPECT_TRUE(o.engineLog);
 }
 
@@ -107,6 +111,8 @@ TEST(CaptureOptions, RefusesContradictoryRequests) {
     EXPECT_NE(refusal({"-o", "a.mp4", "--frame-at", "5"}).find("NAME.png"), std::string::npos);
     EXPECT_NE(refusal({"-o", "f%04d.png", "--frame-at", "5"}).find("without a frame number"), std::string::npos);
     EXPECT_NE(refusal({"--bench", "--frame-at", "5"}).find("--bench"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "s.png", "--frame-at", "49000"}).find("past the end of the demo (49000 ms)"),
+              std::string::npos);
     EXPECT_NE(refusal({"--contact-sheet", "sheet.jpg"}).find("NAME.png"), std::string::npos);
     EXPECT_NE(refusal({"-o", "demo.gif"}).find("unknown output type"), std::string::npos);
     EXPECT_NE(refusal({"-o", "demo"}).find("unknown output type"), std::string::npos);

@@ -120,6 +120,10 @@ TEST(ContactSheet, LayoutKeepsAspectAndGaps) {
     EXPECT_EQ(capture::layoutSheet(1, 1, 1920, 1080, 320).thumbHeight, 180);
     EXPECT_EQ(capture::layoutSheet(1, 1, 1000, 1, 16).thumbHeight, 1) << "never a zero-height picture";
     EXPECT_THROW(capture::layoutSheet(0, 3, 1024, 768, 256), std::invalid_argument);
+    // Options each within range whose sheet is not: refused before any pixel exists.
+    EXPECT_THROW(capture::layoutSheet(16, 16, 16, 16, 2400), capture::UsageError);
+    EXPECT_THROW(capture::layoutSheet(16, 1, 1920, 1080, 4096), capture::UsageError);
+    EXPECT_NO_THROW(capture::layoutSheet(16, 16, 1920, 1080, 256));
 }
 
 TEST(ContactSheet, PlacesFramesInTheirCellsWithLabels) {

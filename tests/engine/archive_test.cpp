@@ -176,6 +176,21 @@ TEST_F(Archive, AnArchiveWithoutANamedFileFailsOnUse) {
     EXPECT_FAILURE(dmsUploadTextures(), "fontti.pcx: font sheet not found in data.pak");
 }
 
+TEST_F(Archive, OnlyThePicturesAskedForAreDecoded) {
+    const Bytes garbage = enginetest::textBytes("not a picture");
+    testsupport::openArchiveHeadless(pak({{"loadpic.jpg", enginetest::makeJpeg(8, 8, 1, 2, 3)},
+                                          {"__MACOSX/._loadpic.jpg", garbage},
+                                          {"spare/unused.jpg", garbage},
+                                          {"unused.pcx", garbage}})
+                                         .c_str());
+    dmsAddTexture("loadpic.jpg");
+    dmsAddTexture("particle.jpg");  // absent: only its use fails
+    dmsUploadTextures();
+    EXPECT_EQ(dmsGetTexture("loadpic.jpg")->getWidth(), 8);
+    EXPECT_FAILURE(dmsGetTexture("spare/unused.jpg"), "spare/unused.jpg: no such texture");
+    EXPECT_FAILURE(dmsGetTexture("particle.jpg"), "particle.jpg: no such texture");
+}
+
 TEST_F(Archive, CorruptPicturesAreNamedFailures) {
     const Bytes good = enginetest::makeJpeg(32, 32, 100, 100, 100);
     struct Case {

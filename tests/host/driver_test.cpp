@@ -49,9 +49,10 @@ TEST(Driver, StartsTheEngineWithTheDialogChoicesInOrder) {
 
     EXPECT_EQ(s.run(), 0);
 
-    const Log startUp(s.log.begin(), s.log.begin() + 8);
+    const Log startUp(s.log.begin(), s.log.begin() + 10);
     EXPECT_EQ(startUp, (Log{"dialog", "setLogging(1)", "initEx(800,600,32,0,1,0,data.pak)",
-                            "addFont(32,32,fontti.pcx)", "registerTimeline", "initEffects",
+                            "addFont(32,32,fontti.pcx)", "addTexture(loadpic.jpg)",
+                            "addTexture(particle.jpg)", "registerTimeline", "initEffects",
                             "uploadTextures", "initTimer"}));
     // The dialog sees the defaults.
     EXPECT_EQ(s.dialog.seenDefaults.width, 640);

@@ -36,6 +36,7 @@ public:
     void addFont(int w, int h, const char* file) override {
         note("addFont(" + std::to_string(w) + "," + std::to_string(h) + "," + file + ")");
     }
+    void addTexture(const char* file) override { note(std::string("addTexture(") + file + ")"); }
     void registerTimeline() override { note("registerTimeline"); }
     void initEffects() override { note("initEffects"); }
     void uploadTextures() override { note("uploadTextures"); }

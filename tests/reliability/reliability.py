@@ -366,7 +366,7 @@ def run_capture(case_def, args, work):
             run.proc.send_signal(case_def["interrupt"])
             rc = run.wait(15, "stop after the signal")
         else:
-            rc = run.wait(120, "end")
+            rc = run.wait(case_def.get("limit", 120), "end")
     finally:
         run.kill()
     check(case_def, rc, run.output())  # a crash is named before what it left behind
@@ -456,7 +456,10 @@ def check(case_def, rc, output):
         raise Failed("; ".join(problems))
 
 
-def main():
+def table_main(cases, run_case, work_prefix):
+    """The command line of a table: --list (one line per case: NAME x11|-
+    slow|-), or --case NAME, run as run_case(case_def, args, work) in a fresh
+    folder; it returns the program's output or raises Failed or Skipped."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--bin-dir")
     parser.add_argument("--case")
@@ -465,41 +468,43 @@ def main():
     parser.add_argument("--list", action="store_true")
     args = parser.parse_args()
     if args.list:
-        for c in CASES:
+        for c in cases:
             print(c["name"], "x11" if c.get("x11") else "-", "slow" if c.get("whole") else "-")
         return 0
-    case_def = next((c for c in CASES if c["name"] == args.case), None)
+    case_def = next((c for c in cases if c["name"] == args.case), None)
     if case_def is None:
         print(f"no case {args.case}", file=sys.stderr)
         return 1
-    real = os.path.join(args.bin_dir, "data.pak")
-    work = tempfile.mkdtemp(prefix="gm-reliability-")
-    rc, output = None, ""
+    work = tempfile.mkdtemp(prefix=work_prefix)
     try:
-        if case_def.get("pak", "real") is None and args.installed_data_dir and \
-                os.path.exists(os.path.join(args.installed_data_dir, "data.pak")):
-            raise Skipped(f"an installed data.pak in {args.installed_data_dir} would be found")
-        make_archive(case_def, real, work)
-        runner = run_capture if case_def["program"] == "capture" else run_demo
-        rc, output = runner(case_def, args, work)
-        check(case_def, rc, output)
+        output = run_case(case_def, args, work)
     except Skipped as why:
         print(f"{case_def['name']}: skipped: {why}")
         return SKIP
     except Failed as why:
         log = os.path.join(work, "output.txt")
-        if not output and os.path.exists(log):
-            output = open(log, "rb").read().decode("utf-8", "replace")
         print(f"FAIL {case_def['name']}: {why}")
         print("--- program output ---")
-        print(output or "(none)")
+        print(open(log, "rb").read().decode("utf-8", "replace") if os.path.exists(log) else "(none)")
         return 1
     finally:
+        case_def.get("cleanup", lambda work: None)(work)
         shutil.rmtree(work, ignore_errors=True)
     print(output.rstrip())
-    print(f"ok {case_def['name']}: exit code {rc}")
+    print(f"ok {case_def['name']}")
     return 0
 
 
+def run_case(case_def, args, work):
+    if case_def.get("pak", "real") is None and args.installed_data_dir and \
+            os.path.exists(os.path.join(args.installed_data_dir, "data.pak")):
+        raise Skipped(f"an installed data.pak in {args.installed_data_dir} would be found")
+    make_archive(case_def, os.path.join(args.bin_dir, "data.pak"), work)
+    runner = run_capture if case_def["program"] == "capture" else run_demo
+    rc, output = runner(case_def, args, work)
+    check(case_def, rc, output)
+    return output + f"\nexit code {rc}"
+
+
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(table_main(CASES, run_case, "gm-reliability-"))

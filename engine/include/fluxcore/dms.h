@@ -89,10 +89,14 @@ FLUXCORE_API void dmsSetWindowTitle(const char* title);  // window caption
 // At upload the sheet must be a whole number of cells; glyph extents are
 // measured from the ink and the sheet's brightness becomes its alpha.
 FLUXCORE_API void dmsAddFont(int cellWidth, int cellHeight, const char* file);
-// Decodes every .jpg, .jpeg and .pcx of the archive and uploads it as an RGBA
-// texture (linear filtering, clamped to the edge; scaled to powers of two only
-// where the context needs it). A picture that does not decode is a failure
-// naming it.
+// Asks for the archive's picture `file` as a texture at the next dmsUploadTextures.
+FLUXCORE_API void dmsAddTexture(const char* file);
+// Decodes the pictures asked for and the font sheets (with none asked for,
+// every .jpg, .jpeg and .pcx outside hidden and "__MACOSX/" folders) and
+// uploads each as an RGBA texture (linear filtering, clamped to the edge;
+// scaled to powers of two only where the context needs it). A picture asked
+// for but absent is skipped (dmsGetTexture then fails); one that does not
+// decode, or a set beyond 256 MiB of RGBA, is a failure naming the picture.
 FLUXCORE_API void dmsUploadTextures();
 FLUXCORE_API Texture* dmsGetTexture(const char* file);  // the texture from that file; unknown: failure
 FLUXCORE_API Font* dmsGetFont(const char* file);        // a registered font; unknown: failure

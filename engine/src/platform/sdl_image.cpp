@@ -27,10 +27,6 @@ bool jpegEndsWhole(const std::vector<unsigned char>& bytes) {
     return n >= 4 && bytes[n - 2] == 0xFF && bytes[n - 1] == 0xD9;
 }
 
-// The largest picture side the engine accepts. A damaged header can claim a
-// picture of gigabytes; it is refused before anything that size is allocated.
-constexpr int kMaxPictureSide = 8192;
-
 int le16(const std::vector<unsigned char>& bytes, std::size_t at) { return bytes[at] | bytes[at + 1] << 8; }
 
 // The size a PCX header claims (its window's corners are inclusive).
@@ -41,9 +37,9 @@ bool pcxHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& hei
     return true;
 }
 
-// The size in a JPEG's first start-of-frame segment: walks the marker segments
-// from the start of the file up to it.
-bool jpegHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& height) {
+// The size and colour component count in a JPEG's first start-of-frame
+// segment: walks the marker segments from the start of the file up to it.
+bool jpegHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& height, int* components = nullptr) {
     std::size_t at = 2;  // past the start-of-image marker
     while (at + 9 <= bytes.size() && bytes[at] == 0xFF) {
         const unsigned char marker = bytes[at + 1];
@@ -51,6 +47,7 @@ bool jpegHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& he
         if (startOfFrame) {
             height = bytes[at + 5] << 8 | bytes[at + 6];
             width = bytes[at + 7] << 8 | bytes[at + 8];
+            if (components) *components = at + 9 < bytes.size() ? bytes[at + 9] : 0;
             return true;
         }
         at += 2 + static_cast<std::size_t>(bytes[at + 2] << 8 | bytes[at + 3]);
@@ -74,8 +71,12 @@ Surface decodeSurface(SDL_RWops* source, const std::vector<unsigned char>& bytes
     if (ext == "jpg" || ext == "jpeg") {
         if (!IMG_isJPG(source)) fail("%s: cannot decode picture (not a JPEG file)", name.c_str());
         if (!jpegEndsWhole(bytes)) fail("%s: cannot decode picture (JPEG data cut short)", name.c_str());
-        int width = 0, height = 0;
-        if (jpegHeaderSize(bytes, width, height)) refuseOversized(name, width, height);
+        int width = 0, height = 0, components = 0;
+        if (jpegHeaderSize(bytes, width, height, &components)) refuseOversized(name, width, height);
+        // SDL2_image hands CMYK samples on as if they were RGB: the picture
+        // would show in inverted colours.
+        if (components == 4)
+            fail("%s: cannot decode picture (a CMYK JPEG; save it as RGB or greyscale)", name.c_str());
         decoded = IMG_LoadJPG_RW(source);
     } else if (ext == "pcx") {
         if (!IMG_isPCX(source)) fail("%s: cannot decode picture (not a PCX file)", name.c_str());
@@ -90,6 +91,13 @@ Surface decodeSurface(SDL_RWops* source, const std::vector<unsigned char>& bytes
 }
 
 }  // namespace
+
+bool pictureHeaderSize(const std::vector<unsigned char>& bytes, const std::string& name, int& width, int& height) {
+    const std::string ext = lowerExtension(name);
+    if (ext == "jpg" || ext == "jpeg") return bytes.size() > 2 && jpegHeaderSize(bytes, width, height);
+    if (ext == "pcx") return pcxHeaderSize(bytes, width, height);
+    return false;
+}
 
 Image decodeImage(const std::vector<unsigned char>& bytes, const std::string& name) {
     if (bytes.empty()) fail("%s: cannot decode picture (empty file)", name.c_str());
