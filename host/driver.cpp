@@ -47,7 +47,9 @@ void drawFrame(EngineApi& engine, Platform& platform, LoopState& state) {
         state.quit = true;
     }
     if (!state.musicStarted && t >= production::kSongStartMs) {  // also in the frame that set quit
-        engine.playSong(production::kSong);
+        // Placed at its start, not at this frame: a seek or a slow frame may
+        // have carried the time past it.
+        engine.playSong(production::kSong, production::kSongStartMs);
         state.musicStarted = true;
     }
 }

@@ -53,7 +53,6 @@ void Engine::resetToDefaults() {
     release();
     setLogging(false);
     mode = Mode();
-    keys.reset();
     clock.start(wallMs());
 }
 

@@ -76,7 +76,7 @@ TEST(Driver, DrawsEachFrameInTheEngineOrderAndShutsDownAfterTheEndTime) {
             l.insert(l.end(), frame.begin(), frame.end());
             l.push_back(std::string("title(") + title + ")");
         }
-        l.push_back("playSong(1)");  // the last frame is the first at or after 2000 ms
+        l.push_back("playSong(1,2000)");  // the last frame is the first at or after 2000 ms
         l.push_back("setGamma(0)");
         l.push_back("shutDown");
         return l;
@@ -91,9 +91,9 @@ TEST(Driver, StartsTheMusicOnceAtTheFirstFrameFromTwoSeconds) {
 
     EXPECT_EQ(s.run(), 0);
 
-    EXPECT_EQ(s.count("playSong(1)"), 1);
+    EXPECT_EQ(s.count("playSong(1,2000)"), 1);
     // Right after the caption of the 2000 ms frame, not before.
-    EXPECT_EQ(s.indexOf("playSong(1)"), s.indexOf("title(Time: 2.000000s)") + 1);
+    EXPECT_EQ(s.indexOf("playSong(1,2000)"), s.indexOf("title(Time: 2.000000s)") + 1);
     EXPECT_NE(s.indexOf("title(Time: 2.500000s)"), -1);
     EXPECT_EQ(s.count("run"), 7);
 }
@@ -104,7 +104,7 @@ TEST(Driver, StartsTheMusicInTheFrameThatEndsTheDemo) {
         Session s;
         s.engine.clock = {1000.0f, 52000.0f};
         EXPECT_EQ(s.run(), 0);
-        EXPECT_EQ(s.count("playSong(1)"), 1);
+        EXPECT_EQ(s.count("playSong(1,2000)"), 1);
         EXPECT_EQ(s.count("run"), 2);
     }
     {
@@ -113,7 +113,7 @@ TEST(Driver, StartsTheMusicInTheFrameThatEndsTheDemo) {
         s.engine.clock = {1000.0f, 2100.0f, 3000.0f};
         s.platform.escapeAtFrame = {1};
         EXPECT_EQ(s.run(), 0);
-        EXPECT_EQ(s.count("playSong(1)"), 1);
+        EXPECT_EQ(s.count("playSong(1,2000)"), 1);
         EXPECT_EQ(s.count("run"), 2);
     }
     {
@@ -122,7 +122,7 @@ TEST(Driver, StartsTheMusicInTheFrameThatEndsTheDemo) {
         s.engine.clock = {1000.0f, 1900.0f};
         s.platform.escapeAtFrame = {1};
         EXPECT_EQ(s.run(), 0);
-        EXPECT_EQ(s.count("playSong(1)"), 0);
+        EXPECT_EQ(s.count("playSong(1,2000)"), 0);
     }
 }
 
