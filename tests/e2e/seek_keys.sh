@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# End to end: every tap of a seek key counts. The demo is paused (Space held),
+# End to end, by keyboard only: the arrow keys choose 1280*1024 in the setup
+# dialog and Enter starts the demo at that size (a large window: a low frame
+# rate). There every tap of a seek key counts: the demo is paused (Space held),
 # then Right is tapped 20 times, 50 ms apart, each tap far shorter than a
 # frame; the caption must move by exactly 20 steps of one second.
 #   seek_keys.sh GLASS-MERIDIAN
@@ -12,9 +14,12 @@ start_program "$1"
 dialog="$(window_id 20 '^Glass Meridian$')"
 [[ -n "$dialog" ]] || fail "the setup dialog did not appear"
 wait_focus 10 "$dialog" || fail "the setup dialog did not take the keyboard focus"
-timeout 5 xdotool key Return || fail "xdotool could not press Enter"
+# From "Vielleicht" backwards through the check boxes onto the radio buttons.
+timeout 10 xdotool key --delay 30 Up Up Up Up Up Up Up Up Return || fail "xdotool could not press the keys"
 demo="$(window_id 30 '^Time: [0-9.]+s$')"
 [[ -n "$demo" ]] || fail "no demo window with a 'Time: ...s' caption"
+size="$(timeout 5 xdotool getwindowgeometry --shell "$demo" | grep -E '^(WIDTH|HEIGHT)=' | tr '\n' ' ')"
+[[ "$size" == "WIDTH=1280 HEIGHT=1024 " ]] || fail "the demo window is not 1280x1024: $size"
 timeout 5 xdotool windowfocus --sync "$demo" || fail "cannot focus the demo window"
 
 # caption_settles SECONDS: the caption once it reads the same twice 0.4 s apart.

@@ -196,7 +196,8 @@ TEST(Driver, DialogWithoutDisplayIsAFailure) {
 
     EXPECT_NE(s.run(), 0);
 
-    EXPECT_EQ(s.log, (Log{"dialog", "message", "initTimer", "setGamma(0)", "shutDown"}));
+    EXPECT_EQ(s.log, (Log{"dialog", "message", "initTimer", "setGamma(0)", "shutDown",
+                          "showFailure(Setup dialog: cannot open display \":99\"\n)"}));
     ASSERT_EQ(s.engine.messages.size(), 1u);
     EXPECT_EQ(s.engine.messages[0], "Setup dialog: cannot open display \":99\"\n");
 }
@@ -226,8 +227,10 @@ TEST_P(DriverFailure, IsReportedAndTheEngineIsShutDown) {
 
     ASSERT_EQ(s.engine.messages.size(), 1u);
     EXPECT_EQ(s.engine.messages[0], c.expectedMessage);
-    const Log ending(s.log.end() - 4, s.log.end());
-    EXPECT_EQ(ending, (Log{c.failingCall, "message", "setGamma(0)", "shutDown"}));
+    // The viewer is told last, once the engine's window is gone.
+    const Log ending(s.log.end() - 5, s.log.end());
+    EXPECT_EQ(ending, (Log{c.failingCall, "message", "setGamma(0)", "shutDown",
+                           "showFailure(" + c.expectedMessage + ")"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -264,7 +267,7 @@ TEST(Driver, EngineThatCannotOpenItsWindowIsAFailure) {
     EXPECT_EQ(s.count("run"), 0);
     ASSERT_EQ(s.engine.messages.size(), 1u);
     EXPECT_EQ(s.engine.messages[0].rfind("Exception: ", 0), 0u);
-    EXPECT_EQ(s.log.back(), "shutDown");
+    EXPECT_EQ(s.log.back(), "showFailure(" + s.engine.messages[0] + ")");
 }
 
 TEST(Driver, ShutDownStillRunsWhenRestoringTheGammaFails) {
@@ -274,7 +277,8 @@ TEST(Driver, ShutDownStillRunsWhenRestoringTheGammaFails) {
         if (call == "setGamma(0)") throw "gamma ramp refused";
     };
     EXPECT_NE(s.run(), 0);
-    EXPECT_EQ(s.log.back(), "shutDown");
+    EXPECT_EQ(s.log.back(), "showFailure(Exception: gamma ramp refused\n)");
+    EXPECT_EQ(s.count("shutDown"), 1);
     ASSERT_EQ(s.engine.messages.size(), 1u);
     EXPECT_EQ(s.engine.messages[0], "Exception: gamma ramp refused\n");
 }

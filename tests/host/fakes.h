@@ -142,6 +142,7 @@ public:
         }
         return {};
     }
+    void showFailure(const char* text) override { log_.push_back(std::string("showFailure(") + text + ")"); }
 
     static glassmeridian::LaunchSettings acceptedDefaults() {
         glassmeridian::LaunchSettings s;
