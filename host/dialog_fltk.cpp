@@ -6,9 +6,13 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_RGB_Image.H>
+#include <FL/fl_ask.H>
 #include <FL/x.H>
+#include <X11/Xatom.h>
 
+#include <array>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,18 +48,26 @@ public:
     Answer answer = Answer::Open;
     std::vector<Fl_Button*> radios;  // 1001..1004
     std::vector<Fl_Button*> boxes;   // 1005..1008
+    std::vector<Fl_Button*> pushButtons;
+    // The widget of each row of kSetupControls that can take the focus; null
+    // for the others.
+    std::array<Fl_Widget*, kSetupControls.size()> controls{};
 
     void close(Answer how) {
         answer = how;
         hide();
     }
 
-    // Enter and Escape are the dialog keys, whichever control has the focus.
+    // The standard dialog keys, whichever control has the focus: Tab and the
+    // arrows move the focus (a radio button reached by an arrow is checked),
+    // Enter presses the focused push button or else accepts, Escape declines.
+    // Space on a focused button is the button's own (it presses or toggles it).
     int handle(int event) override {
+        if (event == FL_KEYBOARD && moveFocus(Fl::event_key(), Fl::event_state(FL_SHIFT) != 0)) return 1;
         if (event == FL_SHORTCUT) {
             const int key = Fl::event_key();
             if (key == FL_Enter || key == FL_KP_Enter) {
-                close(Answer::Accepted);
+                pressDefault();
                 return 1;
             }
             if (key == FL_Escape) {
@@ -64,6 +76,41 @@ public:
             }
         }
         return Fl_Double_Window::handle(event);
+    }
+
+private:
+    void pressDefault() {
+        for (Fl_Button* button : pushButtons) {
+            if (Fl::focus() == button) {
+                button->do_callback();
+                return;
+            }
+        }
+        close(Answer::Accepted);
+    }
+
+    bool moveFocus(int key, bool shift) {
+        FocusMove move;
+        switch (key) {
+            case FL_Tab: move = shift ? FocusMove::PreviousTabStop : FocusMove::NextTabStop; break;
+            case FL_Right: case FL_Down: move = FocusMove::NextInGroup; break;
+            case FL_Left: case FL_Up: move = FocusMove::PreviousInGroup; break;
+            default: return false;
+        }
+        std::size_t current = 0;  // the accept button when the focus is on none of them
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            if (controls[i] && controls[i] == Fl::focus()) current = i;
+        }
+        const std::size_t next = nextFocus(current, move);
+        Fl_Widget* target = controls[next];
+        if (!target) return false;
+        target->take_focus();
+        const bool arrow = move == FocusMove::NextInGroup || move == FocusMove::PreviousInGroup;
+        if (arrow && kSetupControls[next].kind == ControlKind::RadioButton) {
+            static_cast<Fl_Button*>(target)->setonly();
+        }
+        redraw();
+        return true;
     }
 };
 
@@ -99,7 +146,8 @@ std::unique_ptr<SetupWindow> buildWindow(DialogPictures& pictures) {
         auto* frame = new GroupFrame(r.x, r.y, r.width, r.height, control.text, control.flat);
         styleText(*frame);
     }
-    for (const DialogControl& control : kSetupControls) {
+    for (std::size_t index = 0; index < kSetupControls.size(); ++index) {
+        const DialogControl& control = kSetupControls[index];
         const DialogRect r = unitsToPixels(control.rect);
         switch (control.kind) {
             case ControlKind::GroupBox:
@@ -116,6 +164,8 @@ std::unique_ptr<SetupWindow> buildWindow(DialogPictures& pictures) {
                 auto* button = new FlatButton(r.x, r.y, r.width, r.height, control.text);
                 styleText(*button);
                 button->callback(control.id == kAcceptId ? onAccept : onDecline, window.get());
+                window->pushButtons.push_back(button);
+                window->controls[index] = button;
                 break;
             }
             case ControlKind::RadioButton:
@@ -123,12 +173,10 @@ std::unique_ptr<SetupWindow> buildWindow(DialogPictures& pictures) {
                 const bool radio = control.kind == ControlKind::RadioButton;
                 auto* toggle = new FlatToggle(r.x, r.y, r.width, r.height, control.text, radio);
                 styleText(*toggle);
-                if (radio) {
-                    toggle->clear_visible_focus();  // not a tab stop
-                    window->radios.push_back(toggle);
-                } else {
-                    window->boxes.push_back(toggle);
-                }
+                // Radio buttons are no tab stops but take the focus by the
+                // arrow keys (the window moves the focus itself).
+                (radio ? window->radios : window->boxes).push_back(toggle);
+                window->controls[index] = toggle;
                 break;
             }
         }
@@ -169,10 +217,34 @@ bool openDisplay(std::string& failure) {
     return true;
 }
 
-void placeCentred(SetupWindow& window) {
-    int screenX = 0, screenY = 0, screenW = 0, screenH = 0;
-    Fl::screen_xywh(screenX, screenY, screenW, screenH, 0);
-    const PixelPoint origin = centredOrigin(screenX + screenW, screenY + screenH, window.w(), window.h());
+// The window manager's frame around a mapped window (_NET_FRAME_EXTENTS);
+// none without a window manager.
+FrameExtents frameOf(SetupWindow& window) {
+    FrameExtents frame;
+    const Atom extents = XInternAtom(fl_display, "_NET_FRAME_EXTENTS", True);
+    if (extents == None) return frame;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(fl_display, fl_xid(&window), extents, 0, 4, False, XA_CARDINAL, &type, &format, &count,
+                           &after, &data) == Success &&
+        data && format == 32 && count == 4) {
+        const long* v = reinterpret_cast<const long*>(data);
+        frame = {static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])};
+    }
+    if (data) XFree(data);
+    return frame;
+}
+
+// Centres the framed window in the work area of the monitor that holds the
+// mouse pointer (FLTK answers the primary one when it cannot tell).
+void placeCentred(SetupWindow& window, const FrameExtents& frame) {
+    int mouseX = 0, mouseY = 0;
+    Fl::get_mouse(mouseX, mouseY);
+    DialogRect area{};
+    Fl::screen_work_area(area.x, area.y, area.width, area.height, mouseX, mouseY);
+    const PixelPoint origin = centredOrigin(area, window.w(), window.h(), frame);
     window.position(origin.x, origin.y);
 }
 
@@ -195,6 +267,15 @@ void raiseAndFocus(SetupWindow& window) {
 
 }  // namespace
 
+void FltkSetupDialog::showFailure(const char* text) {
+    const char* off = std::getenv("GLASS_MERIDIAN_NO_MESSAGE_BOX");
+    if (off && *off && std::strcmp(off, "0") != 0) return;
+    std::string ignored;
+    if (!openDisplay(ignored)) return;  // no one to tell but the terminal
+    fl_message_title(kDialogCaption);
+    fl_alert("%s", text);
+}
+
 DialogOutcome FltkSetupDialog::run(LaunchSettings& settings) {
     DialogOutcome outcome;
     if (!openDisplay(outcome.failure)) {
@@ -204,10 +285,13 @@ DialogOutcome FltkSetupDialog::run(LaunchSettings& settings) {
     DialogPictures pictures;
     std::unique_ptr<SetupWindow> window = buildWindow(pictures);
     showChoices(*window, initialChoices());
-    placeCentred(*window);
+    placeCentred(*window, FrameExtents());
     window->set_modal();
     window->show();
     raiseAndFocus(*window);
+    // Only a mapped window has a frame; with one, centre the whole of it.
+    const FrameExtents frame = frameOf(*window);
+    if (frame.left || frame.right || frame.top || frame.bottom) placeCentred(*window, frame);
     while (window->shown()) {
         Fl::wait();
     }

@@ -46,7 +46,9 @@ void drawFrame(EngineApi& engine, Platform& platform, LoopState& state) {
         state.quit = true;
     }
     if (!state.musicStarted && t >= production::kSongStartMs) {  // also in the frame that set quit
-        engine.playSong(production::kSong);
+        // Placed at its start, not at this frame: a seek or a slow frame may
+        // have carried the time past it.
+        engine.playSong(production::kSong, production::kSongStartMs);
         state.musicStarted = true;
     }
 }
@@ -70,9 +72,9 @@ void runLoop(EngineApi& engine, Platform& platform, LoopState& state) {
 }
 
 // Runs body; a failure of any kind is written through the engine's message
-// output as "Exception: <text>" and reported as false.
+// output as "Exception: <text>", added to `failures` and reported as false.
 template <typename Body>
-bool guarded(EngineApi& engine, Body&& body) {
+bool guarded(EngineApi& engine, std::string& failures, Body&& body) {
     std::string text;
     try {
         body();
@@ -86,6 +88,7 @@ bool guarded(EngineApi& engine, Body&& body) {
     }
     const std::string line = "Exception: " + text + "\n";
     engine.message(line.c_str());
+    failures += line;
     return false;
 }
 
@@ -94,13 +97,15 @@ bool guarded(EngineApi& engine, Body&& body) {
 int runDemo(EngineApi& engine, Platform& platform, SetupDialog& dialog) {
     LoopState state;
     bool failed = false;
+    std::string failures;  // what the viewer is told after the shut-down
 
-    const bool ranClean = guarded(engine, [&] {
+    const bool ranClean = guarded(engine, failures, [&] {
         LaunchSettings settings;
         const DialogOutcome outcome = dialog.run(settings);
         if (!outcome.shown) {
             const std::string line = "Setup dialog: " + outcome.failure + "\n";
             engine.message(line.c_str());
+            failures += line;
             failed = true;
         }
         if (outcome.shown && settings.accepted) {
@@ -113,8 +118,10 @@ int runDemo(EngineApi& engine, Platform& platform, SetupDialog& dialog) {
     });
 
     // Each shut-down step runs even when the one before it failed.
-    const bool gammaClean = guarded(engine, [&] { engine.setGamma(0.0f); });
-    const bool shutClean = guarded(engine, [&] { engine.shutDown(); });
+    const bool gammaClean = guarded(engine, failures, [&] { engine.setGamma(0.0f); });
+    const bool shutClean = guarded(engine, failures, [&] { engine.shutDown(); });
+    // Once the engine's window is gone, so that the message is not hidden behind it.
+    if (!failures.empty()) dialog.showFailure(failures.c_str());
 
     if (failed || !ranClean || !gammaClean || !shutClean) {
         return kFailureExitCode;

@@ -29,7 +29,7 @@ public:
     virtual void* hdc() = 0;          // the surface the platform swaps
     virtual float time() = 0;         // demo time, ms
     virtual void setWindowTitle(const char* title) = 0;
-    virtual void playSong(int n) = 0;
+    virtual void playSong(int n, float startMs) = 0;  // song n, heard at demo time startMs
 
     virtual void setGamma(float gamma) = 0;
     virtual void shutDown() = 0;

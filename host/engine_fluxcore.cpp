@@ -35,7 +35,7 @@ void FluxcoreEngine::run() { fc::dmsRun(); }
 void* FluxcoreEngine::hdc() { return fc::dmsGetHDC(); }
 float FluxcoreEngine::time() { return fc::dmsGetTime(); }
 void FluxcoreEngine::setWindowTitle(const char* title) { fc::dmsSetWindowTitle(title); }
-void FluxcoreEngine::playSong(int n) { fc::dmsPlaySong(n); }
+void FluxcoreEngine::playSong(int n, float startMs) { fc::dmsPlaySongFrom(n, startMs); }
 void FluxcoreEngine::setGamma(float gamma) { fc::dmsSetGamma(gamma); }
 void FluxcoreEngine::shutDown() { fc::dmsShutDown(); }
 void FluxcoreEngine::message(const char* text) { fc::dmsMsg("%s", text); }

@@ -23,7 +23,7 @@ public:
     void* hdc() override;
     float time() override;
     void setWindowTitle(const char* title) override;
-    void playSong(int n) override;
+    void playSong(int n, float startMs) override;
     void setGamma(float gamma) override;
     void shutDown() override;
     void message(const char* text) override;

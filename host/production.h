@@ -31,7 +31,8 @@ constexpr Scene kTimeline[] = {
 
 constexpr int kSong = 1;                       // dmsPlaySong(kSong) plays kSongFile
 constexpr const char* kSongFile = "song1.ogg";
-constexpr float kSongStartMs = 2000.0f;        // the song starts with the first frame at or after this
+constexpr float kSongStartMs = 2000.0f;        // the song is cued by the first frame at or after this,
+                                               // and its beginning is heard at this demo time
 constexpr float kEndMs = 49000.0f;             // the show ends with the first frame at or after this
 
 // Start-up after the window is open: the font and pictures, the timeline, the effects'

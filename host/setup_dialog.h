@@ -19,6 +19,9 @@ public:
     virtual ~SetupDialog() = default;
     // Shows the dialog modally and writes the viewer's choices into settings.
     virtual DialogOutcome run(LaunchSettings& settings) = 0;
+    // Shows what made the run fail to a viewer who may not see the terminal,
+    // and returns once it is dismissed; does nothing where nothing can be shown.
+    virtual void showFailure(const char* text) = 0;
 };
 
 }  // namespace glassmeridian

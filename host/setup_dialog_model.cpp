@@ -1,6 +1,8 @@
 // The setup dialog's layout and decisions (see setup_dialog_model.h).
 #include "host/setup_dialog_model.h"
 
+#include <algorithm>
+
 namespace glassmeridian {
 
 const std::array<DialogControl, 16> kSetupControls = {{
@@ -57,9 +59,37 @@ DialogRect unitsToPixels(const DialogRect& units) {
             horizontalUnitsToPixels(units.width), verticalUnitsToPixels(units.height)};
 }
 
-PixelPoint centredOrigin(int desktopRight, int desktopBottom, int width, int height) {
-    // Integer division truncates toward zero, also for negative values.
-    return {desktopRight / 2 - width / 2, desktopBottom / 2 - height / 2};
+namespace {
+// The framed window's left (or top) edge along one axis of the work area.
+int centredEdge(int areaStart, int areaLength, int framedLength) {
+    const int edge = areaStart + (areaLength - framedLength) / 2;
+    return std::max(areaStart, std::min(edge, areaStart + areaLength - framedLength));
+}
+
+bool takesFocus(const DialogControl& control) {
+    return control.kind == ControlKind::PushButton || control.kind == ControlKind::RadioButton ||
+           control.kind == ControlKind::CheckBox;
+}
+}  // namespace
+
+PixelPoint centredOrigin(const DialogRect& workArea, int clientWidth, int clientHeight, const FrameExtents& frame) {
+    const int framedWidth = clientWidth + frame.left + frame.right;
+    const int framedHeight = clientHeight + frame.top + frame.bottom;
+    return {centredEdge(workArea.x, workArea.width, framedWidth) + frame.left,
+            centredEdge(workArea.y, workArea.height, framedHeight) + frame.top};
+}
+
+std::size_t nextFocus(std::size_t current, FocusMove move) {
+    const std::size_t count = kSetupControls.size();
+    const bool forward = move == FocusMove::NextTabStop || move == FocusMove::NextInGroup;
+    const bool tabOnly = move == FocusMove::NextTabStop || move == FocusMove::PreviousTabStop;
+    std::size_t i = current % count;
+    for (std::size_t step = 0; step < count; ++step) {
+        i = forward ? (i + 1) % count : (i + count - 1) % count;
+        const DialogControl& control = kSetupControls[i];
+        if (tabOnly ? control.tabStop : takesFocus(control)) return i;
+    }
+    return current;
 }
 
 ScreenMode radioMode(std::size_t index) { return kRadioModes.at(index); }

@@ -40,12 +40,25 @@ int horizontalUnitsToPixels(int units);
 int verticalUnitsToPixels(int units);
 DialogRect unitsToPixels(const DialogRect& units);
 
-// The top-left corner that centres a window of this size on a desktop whose
-// right and bottom edges are given (the desktop starts at 0, 0).
+// Where the dialog goes: the top-left corner of its client area such that the
+// whole framed window (client area plus the window manager's frame, whose
+// left and top parts are given) is centred in the work area, and kept inside
+// it where it fits (its top-left corner first, so the caption stays reachable).
 struct PixelPoint {
     int x, y;
 };
-PixelPoint centredOrigin(int desktopRight, int desktopBottom, int width, int height);
+struct FrameExtents {
+    int left = 0, right = 0, top = 0, bottom = 0;
+};
+PixelPoint centredOrigin(const DialogRect& workArea, int clientWidth, int clientHeight, const FrameExtents& frame);
+
+// The standard dialog keys that move the focus. The controls form one group:
+// the arrows step through every control that can take the focus (push
+// buttons, radio buttons, check boxes) in table order, Tab through the tab
+// stops; both wrap around.
+enum class FocusMove { NextTabStop, PreviousTabStop, NextInGroup, PreviousInGroup };
+// The index into kSetupControls that takes the focus from `current`.
+std::size_t nextFocus(std::size_t current, FocusMove move);
 
 // What the dialog's radio buttons (1001..1004) and check boxes (1005..1008) show.
 struct SetupChoices {

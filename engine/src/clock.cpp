@@ -43,6 +43,21 @@ void DemoClock::update(double nowMs, double songPositionMs, SongControl& song) {
 void DemoClock::setTime(double ms, double nowMs, SongControl& song) {
     time_ = std::max(0.0, ms);
     anchor(nowMs);
+    placeSong(song);
+}
+
+void DemoClock::songStarted(double startMs, SongControl& song) {
+    songStart_ = std::max(0.0, startMs);
+    songHeld_ = false;
+    if (time_ > songStart_) {
+        song.seek(time_ - songStart_);
+    } else if (time_ < songStart_) {
+        placeSong(song);
+    }
+    if (paused_ && !songHeld_) song.pause(true);
+}
+
+void DemoClock::placeSong(SongControl& song) {
     if (!hasSong()) return;
     if (time_ < songStart_) {
         if (!songHeld_) {

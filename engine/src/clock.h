@@ -40,8 +40,12 @@ public:
     void setFixed(bool fixed, double nowMs);
     bool fixed() const { return fixed_; }
 
-    // A song started at the current demo time; from now on the clock follows it.
-    void songStarted() { songStart_ = time_; songHeld_ = false; }
+    // A song was started from its beginning, to be heard at demo time
+    // `startMs` (clamped at 0): its position must be the demo time less
+    // `startMs` whenever it plays. Started late it moves to that offset; started
+    // early it is held at its beginning until the time gets there. From now on
+    // the clock follows it.
+    void songStarted(double startMs, SongControl& song);
     void songStopped() { songStart_ = -1.0; songHeld_ = false; }
     bool hasSong() const { return songStart_ >= 0.0; }
     bool songHeld() const { return songHeld_; }
@@ -49,6 +53,7 @@ public:
 private:
     void anchor(double nowMs);
     void releaseHeldSong(SongControl& song);
+    void placeSong(SongControl& song);  // song position from the time, or held before its start
 
     double time_ = 0.0;        // current demo time, ms
     double anchorTime_ = 0.0;  // demo time at the wall time anchorWall_

@@ -1,15 +1,28 @@
-// Edge detection for the engine's keys.
+// Counting of the engine's key presses.
 #include "controls.h"
 
 namespace fluxcore {
 
-ControlActions KeyEdges::next(const KeyState& keys) {
-    ControlActions actions;
-    if (keys.left && !previous_.left) actions.seekSteps -= 1;
-    if (keys.right && !previous_.right) actions.seekSteps += 1;
-    actions.togglePause = keys.space && !previous_.space;
-    previous_ = keys;
-    return actions;
+void KeyPressCounter::press(ControlKey key, bool autoRepeat) {
+    switch (key) {
+        case ControlKey::Left:
+            seekSteps_.fetch_sub(1, std::memory_order_relaxed);
+            break;
+        case ControlKey::Right:
+            seekSteps_.fetch_add(1, std::memory_order_relaxed);
+            break;
+        case ControlKey::Space:
+            // Holding Space must not make the pause flicker.
+            if (!autoRepeat) pauseToggles_.fetch_add(1, std::memory_order_relaxed);
+            break;
+    }
+}
+
+KeyPresses KeyPressCounter::take() {
+    KeyPresses presses;
+    presses.seekSteps = seekSteps_.exchange(0, std::memory_order_relaxed);
+    presses.pauseToggles = pauseToggles_.exchange(0, std::memory_order_relaxed);
+    return presses;
 }
 
 }  // namespace fluxcore

@@ -1,5 +1,6 @@
 // The public archive, texture, font and music operations: dmsReadFile,
-// dmsUploadTextures, dmsGetTexture, dmsAddFont, dmsGetFont, dmsPlaySong.
+// dmsAddTexture, dmsUploadTextures, dmsGetTexture, dmsAddFont, dmsGetFont,
+// dmsPlaySong, dmsPlaySongFrom.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -159,7 +160,9 @@ Font* dmsGetFont(const char* file) {
 }
 
 
-void dmsPlaySong(int n) {
+void dmsPlaySong(int n) { dmsPlaySongFrom(n, dmsGetTime()); }
+
+void dmsPlaySongFrom(int n, float startMs) {
     using namespace fluxcore;
     Engine& e = engine();
     const std::string file = "song" + std::to_string(n) + ".ogg";
@@ -186,9 +189,9 @@ void dmsPlaySong(int n) {
         warnf("%s: no sound (%s); playing on silently", file.c_str(), why.c_str());
         return;
     }
-    e.clock.songStarted();
-    if (e.clock.paused()) audio::pauseSong(true);
-    logf("%s: playing from %.0f ms", file.c_str(), e.clock.time());
+    AudioSong song;
+    e.clock.songStarted(startMs, song);
+    logf("%s: starts at %.0f ms, playing from %.0f ms", file.c_str(), double(startMs), e.clock.time());
 }
 
 }  // namespace QUASAR_FLUXCORE

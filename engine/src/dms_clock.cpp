@@ -6,16 +6,8 @@
 
 namespace fluxcore {
 
-namespace {
-
-// The audio module as the clock sees it.
-class AudioSong : public SongControl {
-public:
-    void pause(bool paused) override { audio::pauseSong(paused); }
-    void seek(double songMs) override { audio::seekSong(songMs); }
-};
-
-}  // namespace
+void AudioSong::pause(bool paused) { audio::pauseSong(paused); }
+void AudioSong::seek(double songMs) { audio::seekSong(songMs); }
 
 }  // namespace fluxcore
 
@@ -26,7 +18,7 @@ void dmsInitTimer() {
     const bool fixed = e.clock.fixed();
     e.clock.start(fluxcore::wallMs());
     e.clock.setFixed(fixed, fluxcore::wallMs());
-    e.keys.reset();
+    if (e.window) e.window->takeKeyPresses();  // presses before the start do not act
 }
 
 void dmsUpdateTimer() {
@@ -48,14 +40,14 @@ void dmsSetTime(float ms) {
 void dmsCheckControls(float step) {
     fluxcore::Engine& e = fluxcore::engine();
     if (!e.window) return;
-    const fluxcore::ControlActions actions = e.keys.next(fluxcore::platform::readKeys());
+    const fluxcore::KeyPresses presses = e.window->takeKeyPresses();
     fluxcore::AudioSong song;
     const double now = fluxcore::wallMs();
-    if (actions.seekSteps != 0) {
-        const double t = e.clock.seek(double(actions.seekSteps) * step, now, song);
-        fluxcore::logf("seek to %.0f ms", t);
+    if (presses.seekSteps != 0) {
+        const double t = e.clock.seek(double(presses.seekSteps) * step, now, song);
+        fluxcore::logf("seek %+d to %.0f ms", presses.seekSteps, t);
     }
-    if (actions.togglePause) {
+    if (presses.pauseToggles % 2 != 0) {  // an even number of presses leaves it as it was
         e.clock.setPaused(!e.clock.paused(), now, song);
         fluxcore::logf("%s at %.0f ms", e.clock.paused() ? "paused" : "resumed", e.clock.time());
     }

@@ -54,7 +54,6 @@ void Engine::resetToDefaults() {
     release();
     setLogging(false);
     mode = platform::DisplayMode();
-    keys.reset();
     clock.start(wallMs());
 }
 

@@ -36,7 +36,6 @@ struct Engine {
     FailureTexts failures;
     GlStateCache glState;
     DemoClock clock;
-    KeyEdges keys;
     FrameStats stats;
     Viewport viewport;
     Timeline timeline;
@@ -55,6 +54,13 @@ struct Engine {
 };
 
 Engine& engine();
+
+// The audio module's playing song as the clock steers it.
+class AudioSong : public SongControl {
+public:
+    void pause(bool paused) override;
+    void seek(double songMs) override;
+};
 
 // Monotonic wall time in milliseconds.
 double wallMs();

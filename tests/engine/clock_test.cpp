@@ -1,4 +1,4 @@
-// The demo clock, its song following, pause and seek, the key edges, and the
+// The demo clock, its song following, pause and seek, the key press counts, and the
 // engine's small pure helpers (letter-box, archive search, texture sizes).
 #include <gtest/gtest.h>
 
@@ -44,7 +44,7 @@ TEST(DemoClock, FollowsTheSongAndNeverRunsBackwards) {
     FakeSong song;
     clock.start(0.0);
     clock.update(2000.0, kNoSong, song);
-    clock.songStarted();  // the song begins at demo time 2000
+    clock.songStarted(2000.0, song);  // the song begins at demo time 2000
     clock.update(2100.0, 90.0, song);
     EXPECT_DOUBLE_EQ(clock.time(), 2090.0);  // the song, not the wall clock, leads
     clock.update(2200.0, 230.0, song);
@@ -69,7 +69,7 @@ TEST(DemoClock, PauseFreezesTimeAndTheSongAndResumesWithoutAJump) {
     EXPECT_DOUBLE_EQ(clock.time(), 1010.0);
     EXPECT_TRUE(song.calls.empty());  // no song: nothing to pause
 
-    clock.songStarted();
+    clock.songStarted(clock.time(), song);
     clock.setPaused(true, 5010.0, song);
     clock.setPaused(true, 5020.0, song);  // twice: once
     clock.setPaused(false, 5030.0, song);
@@ -88,7 +88,7 @@ TEST(DemoClock, SeekMovesTimeAndSongAndClampsAtZero) {
     EXPECT_TRUE(song.calls.empty());
 
     clock.setTime(2000.0, 3500.0, song);
-    clock.songStarted();
+    clock.songStarted(2000.0, song);
     clock.seek(1000.0, 3500.0, song);
     EXPECT_EQ(song.calls.back(), "seek 1000");  // song position = demo time - song start
 }
@@ -98,7 +98,7 @@ TEST(DemoClock, SeekingBeforeTheSongHoldsItUntilTheTimeComesBack) {
     FakeSong song;
     clock.start(0.0);
     clock.setTime(2000.0, 0.0, song);
-    clock.songStarted();
+    clock.songStarted(2000.0, song);
     clock.seek(-1500.0, 0.0, song);  // to 500, before the song's 2000
     EXPECT_TRUE(clock.songHeld());
     EXPECT_EQ(song.calls, (std::vector<std::string>{"pause", "seek 0"}));
@@ -109,6 +109,36 @@ TEST(DemoClock, SeekingBeforeTheSongHoldsItUntilTheTimeComesBack) {
     EXPECT_DOUBLE_EQ(clock.time(), 2100.0);
     EXPECT_FALSE(clock.songHeld());
     EXPECT_EQ(song.calls, (std::vector<std::string>{"pause", "seek 0", "seek 100", "resume"}));
+}
+
+TEST(DemoClock, ASongIsPlacedAtItsStartWhenEverItIsCued) {
+    struct Case {
+        const char* what;
+        double timeAtCue;
+        bool paused;
+        std::vector<std::string> calls;
+        bool held;
+    };
+    const Case cases[] = {
+        {"on time", 2000.0, false, {}, false},
+        {"late, after a seek or a slow frame", 2500.0, false, {"seek 500"}, false},
+        {"late and paused", 2500.0, true, {"seek 500", "pause"}, false},
+        {"early", 1500.0, false, {"pause", "seek 0"}, true},
+    };
+    for (const Case& c : cases) {
+        DemoClock clock;
+        FakeSong song;
+        clock.start(0.0);
+        clock.setTime(c.timeAtCue, 0.0, song);
+        clock.setPaused(c.paused, 0.0, song);
+        clock.songStarted(2000.0, song);
+        EXPECT_EQ(song.calls, c.calls) << c.what;
+        EXPECT_EQ(clock.songHeld(), c.held) << c.what;
+        // Playing on, the clock reads the song's position placed at 2000 ms.
+        clock.setPaused(false, 0.0, song);
+        clock.update(0.0, c.held ? 0.0 : c.timeAtCue - 2000.0 + 40.0, song);
+        EXPECT_DOUBLE_EQ(clock.time(), c.held ? c.timeAtCue : c.timeAtCue + 40.0) << c.what;
+    }
 }
 
 TEST(DemoClock, AFixedClockMovesOnlyBySetTime) {
@@ -148,25 +178,37 @@ TEST(DemoClock, PublicClockStartsAtZeroAndIsMonotonic) {
     testsupport::resetEngine();
 }
 
-TEST(KeyEdges, EachKeyActsOnceWhenItGoesDown) {
-    fluxcore::KeyEdges edges;
-    fluxcore::KeyState keys;
-    keys.right = true;
-    EXPECT_EQ(edges.next(keys).seekSteps, 1);
-    EXPECT_EQ(edges.next(keys).seekSteps, 0);  // held: no repeat
-    keys.right = false;
-    keys.left = true;
-    EXPECT_EQ(edges.next(keys).seekSteps, -1);
-    keys.left = keys.right = true;  // right goes down while left is held
-    EXPECT_EQ(edges.next(keys).seekSteps, 1);
-    keys = fluxcore::KeyState();
-    keys.space = true;
-    EXPECT_TRUE(edges.next(keys).togglePause);
-    EXPECT_FALSE(edges.next(keys).togglePause);
-    keys.space = false;
-    edges.next(keys);
-    keys.space = true;
-    EXPECT_TRUE(edges.next(keys).togglePause);
+TEST(KeyPressCounter, EveryPressBetweenTwoTakesCounts) {
+    using fluxcore::ControlKey;
+    struct Press {
+        ControlKey key;
+        bool repeat;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Press> presses;
+        int seekSteps;
+        int pauseToggles;
+    };
+    const Case cases[] = {
+        {"nothing", {}, 0, 0},
+        {"three taps of Right", {{ControlKey::Right, false}, {ControlKey::Right, false}, {ControlKey::Right, false}}, 3, 0},
+        {"Right held: press and two repeats", {{ControlKey::Right, false}, {ControlKey::Right, true}, {ControlKey::Right, true}}, 3, 0},
+        {"Left held", {{ControlKey::Left, false}, {ControlKey::Left, true}}, -2, 0},
+        {"Left and Right cancel", {{ControlKey::Left, false}, {ControlKey::Right, false}}, 0, 0},
+        {"Space held toggles once", {{ControlKey::Space, false}, {ControlKey::Space, true}, {ControlKey::Space, true}}, 0, 1},
+        {"two Space taps", {{ControlKey::Space, false}, {ControlKey::Space, false}}, 0, 2},
+    };
+    fluxcore::KeyPressCounter counter;
+    for (const Case& c : cases) {
+        for (const Press& p : c.presses) counter.press(p.key, p.repeat);
+        const fluxcore::KeyPresses taken = counter.take();
+        EXPECT_EQ(taken.seekSteps, c.seekSteps) << c.what;
+        EXPECT_EQ(taken.pauseToggles, c.pauseToggles) << c.what;
+        const fluxcore::KeyPresses again = counter.take();  // taken presses are forgotten
+        EXPECT_EQ(again.seekSteps, 0) << c.what;
+        EXPECT_EQ(again.pauseToggles, 0) << c.what;
+    }
 }
 
 TEST(Letterbox, KeepsTheModesAspectOnAnyDisplay) {

@@ -168,4 +168,67 @@ TEST_F(EngineWindow, FullscreenKeepsTheModesAspect) {
     EXPECT_TRUE(view[0] == 0 || view[1] == 0);
 }
 
+// Key events as the window system queues them between two frames; the host
+// takes them all off the queue before the engine reads its keys.
+void queueKey(SDL_Scancode code, bool repeat) {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.repeat = repeat ? 1 : 0;
+    event.key.keysym.scancode = code;
+    event.key.keysym.sym = SDL_GetKeyFromScancode(code);
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+    event.type = SDL_KEYUP;
+    event.key.state = SDL_RELEASED;
+    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
+void drainQueue() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+    }
+}
+
+TEST_F(EngineWindow, EveryKeyPressQueuedBetweenTwoFramesActs) {
+    if (lacksDisplay()) GTEST_SKIP() << "no X display (DISPLAY unset)";
+    enginetest::TempDir dir;
+    const std::string pak = dir.write("data.pak", enginetest::makeZip({{"a.jpg", enginetest::makeJpeg(8, 8, 0, 0, 0)}}));
+    ASSERT_TRUE(dmsInitEx(160, 120, 32, false, false, false, pak.c_str()));
+    queueKey(SDL_SCANCODE_RIGHT, false);  // before the clock starts: does not act
+    dmsInitTimer();
+    dmsSetFixedClock(true);
+    dmsSetTime(10000.0f);
+
+    for (int i = 0; i < 5; ++i) queueKey(SDL_SCANCODE_RIGHT, false);
+    queueKey(SDL_SCANCODE_LEFT, false);
+    drainQueue();
+    dmsCheckControls(1000.0f);
+    EXPECT_EQ(dmsGetTime(), 14000.0f) << "five taps of Right and one of Left";
+
+    queueKey(SDL_SCANCODE_LEFT, false);
+    queueKey(SDL_SCANCODE_LEFT, true);  // held: the auto-repeats seek too
+    queueKey(SDL_SCANCODE_LEFT, true);
+    drainQueue();
+    dmsCheckControls(1000.0f);
+    EXPECT_EQ(dmsGetTime(), 11000.0f) << "Left pressed and repeated twice";
+
+    dmsSetFixedClock(false);
+    queueKey(SDL_SCANCODE_SPACE, false);
+    queueKey(SDL_SCANCODE_SPACE, true);  // held Space pauses once
+    drainQueue();
+    dmsCheckControls(1000.0f);
+    const float paused = dmsGetTime();
+    SDL_Delay(30);
+    dmsUpdateTimer();
+    EXPECT_EQ(dmsGetTime(), paused) << "the clock runs on: Space did not pause";
+
+    dmsCheckControls(1000.0f);  // nothing new: still paused
+    queueKey(SDL_SCANCODE_SPACE, false);
+    drainQueue();
+    dmsCheckControls(1000.0f);
+    SDL_Delay(30);
+    dmsUpdateTimer();
+    EXPECT_GT(dmsGetTime(), paused) << "the second Space did not resume";
+}
+
 }  // namespace

@@ -2,9 +2,12 @@
 // and clicks. Skipped when DISPLAY is not set.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "host/setup_dialog_model.h"
 #include "x_session.h"
@@ -74,11 +77,6 @@ TEST_F(DialogView, EnterAcceptsTheInitialChoicesOfACentredFocusedDialog) {
     const WindowGeometry g = geometryOf(id);
     EXPECT_EQ(g.width, 273);
     EXPECT_EQ(g.height, 263);
-    int screenW = 0, screenH = 0;
-    screenSize(screenW, screenH);
-    const glassmeridian::PixelPoint centre = glassmeridian::centredOrigin(screenW, screenH, 273, 263);
-    EXPECT_EQ(g.x, centre.x);
-    EXPECT_EQ(g.y, centre.y);
 
     send("key Return");
     const DialogProcess::Result r = dialog.wait(kWaitSeconds);
@@ -92,6 +90,104 @@ TEST_F(DialogView, EnterAcceptsTheInitialChoicesOfACentredFocusedDialog) {
     EXPECT_TRUE(r.settings.hearOption);
     EXPECT_TRUE(r.settings.waitOption);
     EXPECT_FALSE(r.settings.readOption);
+}
+
+// The monitors as the X server's Xinerama extension reports them (xdpyinfo's
+// "head #n: WxH @ X,Y"); the whole screen without it.
+std::vector<glassmeridian::DialogRect> monitors() {
+    bool ok = false;
+    std::istringstream lines(runBounded("xdpyinfo -ext XINERAMA", 5, ok));
+    std::vector<glassmeridian::DialogRect> found;
+    std::string line;
+    while (std::getline(lines, line)) {
+        glassmeridian::DialogRect r{};
+        const auto head = line.find("head #");
+        if (head == std::string::npos) continue;
+        const auto colon = line.find(':', head);
+        if (colon != std::string::npos &&
+            std::sscanf(line.c_str() + colon + 1, " %dx%d @ %d,%d", &r.width, &r.height, &r.x, &r.y) == 4) {
+            found.push_back(r);
+        }
+    }
+    if (found.empty()) {
+        int w = 0, h = 0;
+        screenSize(w, h);
+        found.push_back({0, 0, w, h});
+    }
+    return found;
+}
+
+TEST_F(DialogView, CentredOnTheMonitorThatHoldsThePointer) {
+    for (const glassmeridian::DialogRect& m : monitors()) {
+        SCOPED_TRACE("monitor at " + std::to_string(m.x) + "," + std::to_string(m.y));
+        send("mousemove " + std::to_string(m.x + m.width - 5) + " " + std::to_string(m.y + 5));
+        DialogProcess dialog;
+        const std::string id = showDialog();
+        ASSERT_FALSE(id.empty());
+        const WindowGeometry g = geometryOf(id);
+        const glassmeridian::PixelPoint centre = glassmeridian::centredOrigin(m, 273, 263, {});
+        EXPECT_EQ(g.x, centre.x);
+        EXPECT_EQ(g.y, centre.y);
+        send("key Escape");
+        ASSERT_TRUE(dialog.wait(kWaitSeconds).finished) << "the dialog did not close";
+    }
+}
+
+// Enter presses the focused push button, else accepts; Space presses the
+// focused button; Escape declines from anywhere.
+TEST_F(DialogView, DialogKeysFollowTheFocus) {
+    struct Case {
+        const char* keys;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"Tab Return", false},         // focus on "Niemals"
+        {"Tab space", false},
+        {"space", true},               // focus on "Vielleicht"
+        {"Tab Tab Return", true},      // focus on "Sehen": Enter accepts
+        {"Tab Tab Tab Escape", false},
+        {"Tab Tab Tab Tab Tab Tab Tab Return", false},  // round to "Niemals" again
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        DialogProcess dialog;
+        ASSERT_FALSE(showDialog().empty());
+        send(std::string("key --delay 30 ") + c.keys);
+        const DialogProcess::Result r = dialog.wait(kWaitSeconds);
+        ASSERT_TRUE(r.finished) << "the dialog did not close";
+        EXPECT_EQ(r.settings.accepted, c.accepted);
+    }
+}
+
+// The arrows step through all controls in order; a radio button they reach
+// is checked, and Enter takes that mode.
+TEST_F(DialogView, ArrowKeysReachAndCheckEachResolution) {
+    struct Case {
+        const char* keys;
+        int width, height;
+    };
+    const Case cases[] = {
+        {"Down Down", 1280, 1024},
+        {"Down Down Down", 1024, 768},
+        {"Right Right Right Right", 800, 600},
+        {"Down Down Down Down Down", 640, 480},
+        {"Up Up Up Up Up", 640, 480},  // backwards from "Vielleicht" past the check boxes
+        {"Up Up Up Up Up Up Up Up", 1280, 1024},
+        {"Down Down Up", 1280, 1024},  // back onto "Niemals" leaves the choice; Enter presses it
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.keys);
+        DialogProcess dialog;
+        ASSERT_FALSE(showDialog().empty());
+        send(std::string("key --delay 30 ") + c.keys + " Return");
+        const DialogProcess::Result r = dialog.wait(kWaitSeconds);
+        ASSERT_TRUE(r.finished) << "the dialog did not close";
+        const bool onNiemals = std::string(c.keys) == "Down Down Up";
+        EXPECT_EQ(r.settings.accepted, !onNiemals);
+        if (onNiemals) continue;
+        EXPECT_EQ(r.settings.width, c.width);
+        EXPECT_EQ(r.settings.height, c.height);
+    }
 }
 
 TEST_F(DialogView, EscapeDeclines) {

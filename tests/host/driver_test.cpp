@@ -77,7 +77,7 @@ TEST(Driver, DrawsEachFrameInTheEngineOrderAndShutsDownAfterTheEndTime) {
             l.insert(l.end(), frame.begin(), frame.end());
             l.push_back(std::string("title(") + title + ")");
         }
-        l.push_back("playSong(1)");  // the last frame is the first at or after 2000 ms
+        l.push_back("playSong(1,2000)");  // the last frame is the first at or after 2000 ms
         l.push_back("setGamma(0)");
         l.push_back("shutDown");
         return l;
@@ -92,9 +92,9 @@ TEST(Driver, StartsTheMusicOnceAtTheFirstFrameFromTwoSeconds) {
 
     EXPECT_EQ(s.run(), 0);
 
-    EXPECT_EQ(s.count("playSong(1)"), 1);
+    EXPECT_EQ(s.count("playSong(1,2000)"), 1);
     // Right after the caption of the 2000 ms frame, not before.
-    EXPECT_EQ(s.indexOf("playSong(1)"), s.indexOf("title(Time: 2.000000s)") + 1);
+    EXPECT_EQ(s.indexOf("playSong(1,2000)"), s.indexOf("title(Time: 2.000000s)") + 1);
     EXPECT_NE(s.indexOf("title(Time: 2.500000s)"), -1);
     EXPECT_EQ(s.count("run"), 7);
 }
@@ -105,7 +105,7 @@ TEST(Driver, StartsTheMusicInTheFrameThatEndsTheDemo) {
         Session s;
         s.engine.clock = {1000.0f, 52000.0f};
         EXPECT_EQ(s.run(), 0);
-        EXPECT_EQ(s.count("playSong(1)"), 1);
+        EXPECT_EQ(s.count("playSong(1,2000)"), 1);
         EXPECT_EQ(s.count("run"), 2);
     }
     {
@@ -114,7 +114,7 @@ TEST(Driver, StartsTheMusicInTheFrameThatEndsTheDemo) {
         s.engine.clock = {1000.0f, 2100.0f, 3000.0f};
         s.platform.escapeAtFrame = {1};
         EXPECT_EQ(s.run(), 0);
-        EXPECT_EQ(s.count("playSong(1)"), 1);
+        EXPECT_EQ(s.count("playSong(1,2000)"), 1);
         EXPECT_EQ(s.count("run"), 2);
     }
     {
@@ -123,7 +123,7 @@ TEST(Driver, StartsTheMusicInTheFrameThatEndsTheDemo) {
         s.engine.clock = {1000.0f, 1900.0f};
         s.platform.escapeAtFrame = {1};
         EXPECT_EQ(s.run(), 0);
-        EXPECT_EQ(s.count("playSong(1)"), 0);
+        EXPECT_EQ(s.count("playSong(1,2000)"), 0);
     }
 }
 
@@ -197,7 +197,8 @@ TEST(Driver, DialogWithoutDisplayIsAFailure) {
 
     EXPECT_NE(s.run(), 0);
 
-    EXPECT_EQ(s.log, (Log{"dialog", "message", "initTimer", "setGamma(0)", "shutDown"}));
+    EXPECT_EQ(s.log, (Log{"dialog", "message", "initTimer", "setGamma(0)", "shutDown",
+                          "showFailure(Setup dialog: cannot open display \":99\"\n)"}));
     ASSERT_EQ(s.engine.messages.size(), 1u);
     EXPECT_EQ(s.engine.messages[0], "Setup dialog: cannot open display \":99\"\n");
 }
@@ -227,8 +228,10 @@ TEST_P(DriverFailure, IsReportedAndTheEngineIsShutDown) {
 
     ASSERT_EQ(s.engine.messages.size(), 1u);
     EXPECT_EQ(s.engine.messages[0], c.expectedMessage);
-    const Log ending(s.log.end() - 4, s.log.end());
-    EXPECT_EQ(ending, (Log{c.failingCall, "message", "setGamma(0)", "shutDown"}));
+    // The viewer is told last, once the engine's window is gone.
+    const Log ending(s.log.end() - 5, s.log.end());
+    EXPECT_EQ(ending, (Log{c.failingCall, "message", "setGamma(0)", "shutDown",
+                           "showFailure(" + c.expectedMessage + ")"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -265,7 +268,7 @@ TEST(Driver, EngineThatCannotOpenItsWindowIsAFailure) {
     EXPECT_EQ(s.count("run"), 0);
     ASSERT_EQ(s.engine.messages.size(), 1u);
     EXPECT_EQ(s.engine.messages[0].rfind("Exception: ", 0), 0u);
-    EXPECT_EQ(s.log.back(), "shutDown");
+    EXPECT_EQ(s.log.back(), "showFailure(" + s.engine.messages[0] + ")");
 }
 
 TEST(Driver, ShutDownStillRunsWhenRestoringTheGammaFails) {
@@ -275,7 +278,8 @@ TEST(Driver, ShutDownStillRunsWhenRestoringTheGammaFails) {
         if (call == "setGamma(0)") throw "gamma ramp refused";
     };
     EXPECT_NE(s.run(), 0);
-    EXPECT_EQ(s.log.back(), "shutDown");
+    EXPECT_EQ(s.log.back(), "showFailure(Exception: gamma ramp refused\n)");
+    EXPECT_EQ(s.count("shutDown"), 1);
     ASSERT_EQ(s.engine.messages.size(), 1u);
     EXPECT_EQ(s.engine.messages[0], "Exception: gamma ramp refused\n");
 }

@@ -61,7 +61,9 @@ public:
         return now_;
     }
     void setWindowTitle(const char* title) override { note(std::string("title(") + title + ")"); }
-    void playSong(int n) override { note("playSong(" + std::to_string(n) + ")"); }
+    void playSong(int n, float startMs) override {
+        note("playSong(" + std::to_string(n) + "," + std::to_string(static_cast<int>(startMs)) + ")");
+    }
     void setGamma(float gamma) override { note("setGamma(" + std::to_string(static_cast<int>(gamma)) + ")"); }
     void shutDown() override { note("shutDown"); }
     void message(const char* text) override {
@@ -141,6 +143,7 @@ public:
         }
         return {};
     }
+    void showFailure(const char* text) override { log_.push_back(std::string("showFailure(") + text + ")"); }
 
     static glassmeridian::LaunchSettings acceptedDefaults() {
         glassmeridian::LaunchSettings s;

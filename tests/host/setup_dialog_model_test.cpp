@@ -3,7 +3,9 @@
 
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "host/setup_dialog_model.h"
 
@@ -84,16 +86,51 @@ TEST(SetupDialogLayout, ControlsKeepTheirIdsTextsAndStyles) {
     }
 }
 
-TEST(SetupDialogLayout, CentresOnTheDesktopWithTruncatingDivision) {
-    const PixelPoint onSxga = centredOrigin(1280, 1024, 273, 263);
-    EXPECT_EQ(onSxga.x, 504);
-    EXPECT_EQ(onSxga.y, 381);
-    const PixelPoint onOdd = centredOrigin(1365, 767, 273, 263);
-    EXPECT_EQ(onOdd.x, 682 - 136);
-    EXPECT_EQ(onOdd.y, 383 - 131);
-    const PixelPoint onTiny = centredOrigin(101, 99, 273, 263);
-    EXPECT_EQ(onTiny.x, 50 - 136);
-    EXPECT_EQ(onTiny.y, 49 - 131);
+TEST(SetupDialogLayout, CentresTheFramedWindowInTheWorkArea) {
+    struct Case {
+        const char* what;
+        DialogRect area;
+        FrameExtents frame;
+        PixelPoint expected;  // client area's top-left corner
+    };
+    const Case cases[] = {
+        {"no frame, monitor at the origin", {0, 0, 1280, 1024}, {}, {503, 380}},
+        {"second monitor to the right", {1024, 0, 1024, 768}, {}, {1024 + 375, 252}},
+        {"primary monitor away from the origin", {-1920, 200, 1920, 1080}, {}, {-1920 + 823, 200 + 408}},
+        {"frame: the title bar counts", {0, 0, 1280, 1024}, {2, 2, 24, 2}, {503, 367 + 24}},
+        {"work area below a panel", {0, 30, 1024, 738}, {}, {375, 30 + 237}},
+        {"larger than the area: top-left corner inside", {100, 50, 200, 100}, {4, 4, 20, 4}, {104, 70}},
+    };
+    for (const Case& c : cases) {
+        const PixelPoint p = centredOrigin(c.area, 273, 263, c.frame);
+        EXPECT_EQ(p.x, c.expected.x) << c.what;
+        EXPECT_EQ(p.y, c.expected.y) << c.what;
+    }
+}
+
+TEST(SetupDialogKeys, ArrowsStepThroughEveryControlTabThroughTheTabStops) {
+    auto indexOf = [](const std::string& text) {
+        for (std::size_t i = 0; i < kSetupControls.size(); ++i) {
+            if (text == kSetupControls[i].text) return i;
+        }
+        throw std::runtime_error("no control " + text);
+    };
+    auto walk = [&](FocusMove move, std::size_t steps) {
+        std::vector<std::string> seen;
+        std::size_t at = indexOf("Vielleicht");
+        for (std::size_t i = 0; i < steps; ++i) {
+            at = nextFocus(at, move);
+            seen.emplace_back(kSetupControls[at].text);
+        }
+        return seen;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(walk(FocusMove::NextInGroup, 11),
+              (V{"Niemals", "1280*1024", "1024*768", "800*600", "640*480", "Sehen", "Hören", "Warten", "Lesen",
+                 "Vielleicht", "Niemals"}));
+    EXPECT_EQ(walk(FocusMove::PreviousInGroup, 3), (V{"Lesen", "Warten", "Hören"}));
+    EXPECT_EQ(walk(FocusMove::NextTabStop, 7), (V{"Niemals", "Sehen", "Hören", "Warten", "Lesen", "Vielleicht", "Niemals"}));
+    EXPECT_EQ(walk(FocusMove::PreviousTabStop, 2), (V{"Lesen", "Warten"}));
 }
 
 TEST(SetupDialogModel, AcceptingAtOnceGivesTheInitialChoices) {

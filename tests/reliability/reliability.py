@@ -313,6 +313,7 @@ CASES = [
 def env_for(case_def):
     env = dict(os.environ)
     env.setdefault("SDL_AUDIODRIVER", "dummy")
+    env["GLASS_MERIDIAN_NO_MESSAGE_BOX"] = "1"  # nobody here to dismiss it
     # Sanitizer builds: libraries to keep loaded in the program (and only
     # there), so LeakSanitizer still sees Mesa's globals at exit.
     preload = env.pop("GM_SANITIZER_PRELOAD", "")

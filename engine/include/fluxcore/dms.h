@@ -103,7 +103,10 @@ FLUXCORE_API Font* dmsGetFont(const char* file);        // a registered font; un
 FLUXCORE_API bool dmsReadFile(const char* file, std::vector<unsigned char>& bytes);  // archive file; false if absent
 // Plays "song<n>.ogg" from the archive. With sound off, without the song or
 // without an audio device it logs why and the demo plays on silently.
-FLUXCORE_API void dmsPlaySong(int n);
+FLUXCORE_API void dmsPlaySong(int n);  // starts at the current demo time
+// Plays "song<n>.ogg" placed at demo time startMs: its position is the demo
+// time less startMs whenever it plays, whatever the time is when it starts.
+FLUXCORE_API void dmsPlaySongFrom(int n, float startMs);
 
 // --- projection and cached state --------------------------------------------
 // (0,0)-(width,height) fills the picture (orthographic); leaves an identity

@@ -1,21 +1,39 @@
-// Keyboard state and the program's folder, through SDL.
+// The engine's keys and the program's folder, through SDL.
 #include <SDL.h>
 
 #include "platform/window.h"
 
 namespace fluxcore::platform {
 
-KeyState readKeys() {
-    KeyState keys;
-    if (!SDL_WasInit(SDL_INIT_VIDEO)) return keys;
-    int count = 0;
-    const Uint8* state = SDL_GetKeyboardState(&count);
-    auto down = [&](SDL_Scancode code) { return state && code < count && state[code] != 0; };
-    keys.left = down(SDL_SCANCODE_LEFT);
-    keys.right = down(SDL_SCANCODE_RIGHT);
-    keys.space = down(SDL_SCANCODE_SPACE);
-    return keys;
+namespace {
+
+// SDL calls this for each event as it enters the queue (also for events a
+// program pushes itself), before anyone takes it off.
+int countPress(void* counter, SDL_Event* event) {
+    if (event->type != SDL_KEYDOWN) return 1;
+    auto& keys = *static_cast<KeyPressCounter*>(counter);
+    const bool repeat = event->key.repeat != 0;
+    switch (event->key.keysym.scancode) {
+        case SDL_SCANCODE_LEFT:
+            keys.press(ControlKey::Left, repeat);
+            break;
+        case SDL_SCANCODE_RIGHT:
+            keys.press(ControlKey::Right, repeat);
+            break;
+        case SDL_SCANCODE_SPACE:
+            keys.press(ControlKey::Space, repeat);
+            break;
+        default:
+            break;
+    }
+    return 1;
 }
+
+}  // namespace
+
+KeyWatch::KeyWatch(KeyPressCounter& counter) : counter_(counter) { SDL_AddEventWatch(countPress, &counter_); }
+
+KeyWatch::~KeyWatch() { SDL_DelEventWatch(countPress, &counter_); }
 
 std::string executableFolder() {
     char* base = SDL_GetBasePath();

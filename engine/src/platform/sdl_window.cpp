@@ -18,8 +18,11 @@ struct Window::Impl {
     bool gammaChanged = false;
     Uint16 gamma[3][256] = {};
     std::string description;
+    KeyPressCounter keys;
+    std::unique_ptr<KeyWatch> keyWatch;  // counts into keys while the window is open
 
     ~Impl() {
+        keyWatch.reset();
         if (window && gammaChanged && gammaSaved) SDL_SetWindowGammaRamp(window, gamma[0], gamma[1], gamma[2]);
         if (context) SDL_GL_DeleteContext(context);
         if (window) SDL_DestroyWindow(window);
@@ -73,6 +76,7 @@ std::unique_ptr<Window> Window::open(const DisplayMode& mode) {
     auto impl = std::make_unique<Impl>();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("%s: no display (%s)", display.c_str(), SDL_GetError());
     impl->videoStarted = true;
+    impl->keyWatch = std::make_unique<KeyWatch>(impl->keys);
 
     // The requested format first, then the plainest one a display may offer.
     const PixelFormat wanted = formatFor(mode.colourBits);
@@ -147,5 +151,7 @@ void Window::setGamma(float gamma) {
 }
 
 const std::string& Window::description() const { return impl_->description; }
+
+KeyPresses Window::takeKeyPresses() { return impl_->keys.take(); }
 
 }  // namespace fluxcore::platform

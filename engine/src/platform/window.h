@@ -38,6 +38,8 @@ public:
     // value sets a gamma curve of that exponent. Ignored where unsupported.
     void setGamma(float gamma);
     const std::string& description() const;  // what was opened, for the log
+    // The engine's key presses queued since the previous call (or the open).
+    KeyPresses takeKeyPresses();
 
     struct Impl;
 
@@ -46,8 +48,19 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// The state of the engine's keys now (the host pumps the event queue).
-KeyState readKeys();
+// Counts the engine's keys into a counter from every key-down event the
+// window system queues, for as long as it lives: the host takes the events
+// off the queue, the engine still sees each press.
+class KeyWatch {
+public:
+    explicit KeyWatch(KeyPressCounter& counter);
+    ~KeyWatch();
+    KeyWatch(const KeyWatch&) = delete;
+    KeyWatch& operator=(const KeyWatch&) = delete;
+
+private:
+    KeyPressCounter& counter_;
+};
 
 // The folder the program runs from, with a trailing separator; empty if unknown.
 std::string executableFolder();

@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <thread>
 
 #include "audio/audio.h"
 #include "audio/song_player.h"
+#include "engine.h"
+#include "engine_harness.h"
+#include "fluxcore/dms.h"
+#include "test_files.h"
 #include "test_song.h"
 
 namespace fluxcore::audio {
@@ -122,6 +127,54 @@ TEST_F(Playback, SongsThatAreNotSongsAreRefused) {
     for (std::size_t i = damaged.size() * 6 / 10; i < damaged.size() * 7 / 10; ++i) damaged[i] ^= 0xa5;
     EXPECT_TRUE(startSong(damaged, why)) << why;
     EXPECT_TRUE(waitFor([] { return songPositionMs() > 100.0; }));
+}
+
+// The demo's music through the engine: whatever seeks came before the song was
+// cued and after, its position is the demo time less its start (2000 ms).
+TEST_F(Playback, TheSongKeepsItsPlaceOnTheDemoClockAcrossSeeks) {
+    constexpr float kStart = 2000.0f;
+    enginetest::TempDir dir;
+    const std::string pak = dir.write("data.pak", enginetest::makeZip({{"song1.ogg", test::toneSong(8.0)}}));
+    testsupport::openArchiveHeadless(pak.c_str());
+    engine().mode.sound = true;
+    using namespace QUASAR_FLUXCORE;
+    dmsInitTimer();
+    // The song's position against the demo time, once the device has taken
+    // a few buffers after the latest move; the song lags by at most the
+    // device's latency and the clock never runs back to meet it.
+    auto lagAfterPlaying = [&] {
+        double lag = 1e9;
+        const auto deadline = std::chrono::steady_clock::now() + 3000ms;
+        while (std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(20ms);
+            dmsUpdateTimer();
+            lag = (dmsGetTime() - kStart) - songPositionMs();
+            if (std::abs(lag) < 60.0) break;
+        }
+        return lag;
+    };
+    struct Step {
+        const char* what;
+        float seekTo;
+    };
+    dmsSetTime(1500.0f);
+    dmsSetTime(2500.0f);  // across the start before the song is cued
+    dmsPlaySongFrom(1, kStart);
+    ASSERT_GE(songPositionMs(), 0.0) << "the song did not start";
+    EXPECT_NEAR(lagAfterPlaying(), 0.0, 60.0) << "cued at 2500 ms after a seek";
+    const Step steps[] = {{"back across the start", 1000.0f}, {"forward across the start", 3700.0f},
+                          {"forward within the song", 5200.0f}, {"back within the song", 2300.0f}};
+    for (const Step& step : steps) {
+        dmsSetTime(step.seekTo);
+        if (step.seekTo < kStart) {
+            // Held at its beginning until the time gets there.
+            dmsUpdateTimer();
+            EXPECT_LT(dmsGetTime(), kStart) << step.what;
+            continue;
+        }
+        EXPECT_NEAR(lagAfterPlaying(), 0.0, 60.0) << step.what;
+    }
+    testsupport::resetEngine();
 }
 
 }  // namespace
