@@ -191,7 +191,7 @@ void drainQueue() {
 
 TEST_F(EngineWindow, EveryKeyPressQueuedBetweenTwoFramesActs) {
     if (lacksDisplay()) GTEST_SKIP() << "no X display (DISPLAY unset)";
-    enginetest::TempDir dir;
+    testsupport::TempFolder dir;
     const std::string pak = dir.write("data.pak", enginetest::makeZip({{"a.jpg", enginetest::makeJpeg(8, 8, 0, 0, 0)}}));
     ASSERT_TRUE(dmsInitEx(160, 120, 32, false, false, false, pak.c_str()));
     queueKey(SDL_SCANCODE_RIGHT, false);  // before the clock starts: does not act

@@ -14,6 +14,7 @@
 #include "engine.h"
 #include "engine_harness.h"
 #include "fluxcore/dms.h"
+#include "temp_folder.h"
 #include "test_files.h"
 #include "test_song.h"
 
@@ -133,7 +134,7 @@ TEST_F(Playback, SongsThatAreNotSongsAreRefused) {
 // cued and after, its position is the demo time less its start (2000 ms).
 TEST_F(Playback, TheSongKeepsItsPlaceOnTheDemoClockAcrossSeeks) {
     constexpr float kStart = 2000.0f;
-    enginetest::TempDir dir;
+    testsupport::TempFolder dir;
     const std::string pak = dir.write("data.pak", enginetest::makeZip({{"song1.ogg", test::toneSong(8.0)}}));
     testsupport::openArchiveHeadless(pak.c_str());
     engine().mode.sound = true;
