@@ -80,6 +80,14 @@ void checkDirectory(const std::string& path, std::uint64_t fileSize) {
     std::uint64_t directorySize = le(&end[at + 12], 4);
     std::uint64_t directoryAt = le(&end[at + 16], 4);
     std::vector<unsigned char> record;
+    // A ZIP64 locator sits just before the end record and points back to the
+    // ZIP64 end record. PhysicsFS asserts, ending the program, on one that
+    // points past itself; no intact archive has such a locator.
+    const std::uint64_t locatorAt = recordAt - 20;
+    if (recordAt >= 20 && readAt(in, locatorAt, record, 20) && le(&record[0], 4) == 0x07064b50 &&
+        (le(&record[8], 8) > locatorAt || locatorAt - le(&record[8], 8) < 56)) {
+        fail("%s: damaged ZIP64 directory locator (it points past itself)", path.c_str());
+    }
     if ((members == 0xFFFF || directorySize == 0xFFFFFFFF || directoryAt == 0xFFFFFFFF) && recordAt >= 20 &&
         readAt(in, recordAt - 20, record, 20) && le(&record[0], 4) == 0x07064b50) {
         const std::uint64_t zip64At = le(&record[8], 8);

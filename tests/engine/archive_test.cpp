@@ -168,6 +168,15 @@ TEST_F(Archive, TruncatedArchivesAreNamedFailures) {
     }
 }
 
+TEST_F(Archive, AZip64LocatorPointingPastItselfIsRefused) {
+    // PhysicsFS would assert and end the program on such a locator.
+    Bytes bytes = enginetest::makeZip({{"loadpic.jpg", enginetest::makeJpeg(8, 8, 10, 20, 30)}});
+    const Bytes locator = {0x50, 0x4b, 0x06, 0x07, 0, 0, 0, 0, 0xff, 0xff, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
+    bytes.insert(bytes.end() - 22, locator.begin(), locator.end());
+    const std::string path = dir.write("zip64.pak", bytes);
+    EXPECT_FAILURE(testsupport::openArchiveHeadless(path.c_str()), "zip64.pak", "damaged ZIP64 directory locator");
+}
+
 TEST_F(Archive, AnArchiveWithoutANamedFileFailsOnUse) {
     testsupport::openArchiveHeadless(pak({{"particle.jpg", enginetest::makeJpeg(8, 8, 1, 2, 3)}}).c_str());
     dmsUploadTextures();
