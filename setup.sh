@@ -31,7 +31,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
   libvorbis-dev libogg-dev libstb-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils ffmpeg
+  xvfb xauth xdotool x11-utils x11-xserver-utils ffmpeg
   clang libclang-rt-14-dev valgrind python3
 )
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -118,7 +119,14 @@ std::vector<glassmeridian::DialogRect> monitors() {
 }
 
 TEST_F(DialogView, CentredOnTheMonitorThatHoldsThePointer) {
-    for (const glassmeridian::DialogRect& m : monitors()) {
+    const std::vector<glassmeridian::DialogRect> found = monitors();
+    if (const char* made = std::getenv("GM_XVFB_MONITORS")) {
+        // The server was cut into monitors: each must be reported.
+        std::istringstream names(made);
+        EXPECT_EQ(found.size(), static_cast<size_t>(std::distance(std::istream_iterator<std::string>(names),
+                                                                  std::istream_iterator<std::string>())));
+    }
+    for (const glassmeridian::DialogRect& m : found) {
         SCOPED_TRACE("monitor at " + std::to_string(m.x) + "," + std::to_string(m.y));
         send("mousemove " + std::to_string(m.x + m.width - 5) + " " + std::to_string(m.y + 5));
         DialogProcess dialog;

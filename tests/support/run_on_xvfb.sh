@@ -8,7 +8,12 @@
 #   run_on_xvfb.sh COMMAND [ARG...]
 #
 # GM_XVFB_SCREENS: the screens' geometries, space-separated (default one
-# 1280x1024x24 screen); GM_XVFB_ARGS: further Xvfb options (e.g. +xinerama).
+# 1280x1024x24 screen); GM_XVFB_ARGS: further Xvfb options (e.g. +xinerama);
+# GM_XVFB_MONITORS: RandR monitors to cut the first screen into, as
+# "NAME:WxH+X+Y ...", a leading * marking the primary one. Xvfb places all
+# screens of +xinerama at the origin, so monitors side by side, or a primary
+# monitor away from the origin, are made this way; the server reports them
+# through Xinerama as a desktop with such monitors would.
 # The exit status is the command's.
 set -uo pipefail
 
@@ -47,6 +52,25 @@ if [[ -z "$number" ]]; then
   cat "$scratch/xvfb.log" >&2
   exit 1
 fi
+
+# The first monitor takes over the screen's own output, so only the monitors
+# named are reported.
+output=screen
+for monitor in ${GM_XVFB_MONITORS:-}; do
+  name="${monitor%%:*}"
+  geometry="${monitor#*:}"
+  width="${geometry%%x*}"
+  rest="${geometry#*x}"
+  height="${rest%%+*}"
+  offset="${rest#"$height"}"
+  # xrandr wants WIDTH/MM x HEIGHT/MM; 96 dpi gives the millimetres.
+  if ! DISPLAY=":$number" timeout 10 xrandr --setmonitor "$name" \
+       "$width/$((width * 254 / 960))x$height/$((height * 254 / 960))$offset" "$output" >/dev/null; then
+    say "could not make the monitor $monitor (xrandr, package x11-xserver-utils)"
+    exit 1
+  fi
+  output=none
+done
 
 # The test sees this server only, whatever session the caller runs in. It
 # runs in the foreground: a background job of a script starts with SIGINT
