@@ -1,6 +1,7 @@
 // LaunchSettings: the viewer's choices for one run, filled by the setup dialog
-// and handed whole to the engine (EngineApi::initEx), which opens the window in
-// its mode; inside the engine the same choices travel as one DisplayMode.
+// or the command line and handed whole to the engine (EngineApi::initEx), which
+// opens the window in its mode; inside the engine the same choices travel as
+// one DisplayMode. The show's start and looping are the driver's.
 #pragma once
 
 namespace glassmeridian {
@@ -14,6 +15,10 @@ struct LaunchSettings {
     bool waitOption = false; // "Warten": wait for the display's vertical sync
     bool readOption = false; // "Lesen": engine logging
     bool accepted = false;   // true only when the dialog was closed with its accept button
+                             // (or the command line asked for no dialog)
+    int display = 0;         // the monitor to open on, counted from 0
+    float startMs = 0.0f;    // demo time of the first frame
+    bool loop = false;       // at the end start again from 0, until Escape
 };
 
 }  // namespace glassmeridian
