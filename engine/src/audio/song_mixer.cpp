@@ -41,9 +41,11 @@ void SongMixer::mix(float* out, int frames, std::int64_t nowNs) {
     bool ended = link_.ended.load(std::memory_order_acquire);
     std::uint64_t writeEnd = ring.writePosition();
     std::uint64_t readPos = ring.readPosition();
+    // Loaded after the write position: audio past a mark is seen with its mark.
+    bool marked = link_.markGeneration.load(std::memory_order_acquire) > appliedGeneration_;
     const std::uint64_t flushGen = link_.flushGeneration.load(std::memory_order_acquire);
     bool flushPending = flushGen != appliedGeneration_;
-    const std::uint64_t flushMark = flushPending ? link_.flushMark.load(std::memory_order_relaxed) : 0;
+    const std::uint64_t flushMark = marked || flushPending ? link_.flushMark.load(std::memory_order_relaxed) : 0;
     const bool stop = stopRequest_.load(std::memory_order_relaxed);
     const bool pause = pauseRequest_.load(std::memory_order_relaxed);
 
@@ -73,6 +75,7 @@ void SongMixer::mix(float* out, int frames, std::int64_t nowNs) {
             appliedGeneration_ = flushGen;
             link_.appliedGeneration.store(flushGen, std::memory_order_release);
             flushPending = false;
+            marked = false;
             // What stood in the ring before the flush described the old place.
             ended = link_.ended.load(std::memory_order_acquire);
             writeEnd = ring.writePosition();
@@ -84,7 +87,8 @@ void SongMixer::mix(float* out, int frames, std::int64_t nowNs) {
             stalled = true;
             continue;
         }
-        const std::uint64_t limit = flushPending ? flushMark : writeEnd;
+        // Past a mark lies the new place, played only once its flush is taken.
+        const std::uint64_t limit = flushPending || marked ? flushMark : writeEnd;
         if (readPos < limit) {
             const float* f = ring.frameAt(readPos);
             ++readPos;
@@ -97,7 +101,7 @@ void SongMixer::mix(float* out, int frames, std::int64_t nowNs) {
             gain_ = 0.0f;  // nothing of the old place left to fade: jump now
             o[0] = o[1] = 0.0f;
             stalled = true;
-        } else if (ended) {
+        } else if (ended && !marked) {
             // Past the end the song goes on as silence, so its clock keeps time.
             advance(i);
             gain_ = target > gain_ ? std::min(target, gain_ + rampStep_) : std::max(target, gain_ - rampStep_);

@@ -18,8 +18,9 @@ constexpr int kDeviceFrames = 1024;
 // and SDL's threads being late: 93 ms, which held without underruns on a
 // loaded machine where 23 and 46 ms did not. The clock allows for the latency.
 constexpr int kServerDeviceFrames = 4096;
-// About 3 s of decoded audio kept ahead of the device: the decoder thread runs
-// at normal priority and may wait long on a busy machine.
+// About 1.5 s of decoded audio kept ahead of the device (half the ring; the
+// other half takes a seek's new place at once): the decoder thread runs at
+// normal priority and may wait long on a busy machine.
 constexpr std::size_t kRingFrames = 131072;
 // Decoded before the device starts, so the first buffers never run dry.
 constexpr std::size_t kPrefillFrames = 16384;

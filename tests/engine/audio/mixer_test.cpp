@@ -37,12 +37,17 @@ protected:
         lastCallback = now;
         now += kNsPerBuffer;
     }
-    // The decoder's half of a seek: flush published after the stream moved.
-    void decoderSeeks(std::uint64_t generation, std::int64_t toFrame, int feedFrames) {
+    // The decoder's half of a seek: the mark, the new place's first audio,
+    // then the flush published.
+    void decoderMarks(std::uint64_t generation, std::int64_t toFrame, int feedFrames) {
         link.flushMark.store(link.ring.writePosition());
         link.flushFrame.store(toFrame);
-        link.flushGeneration.store(generation);
+        link.markGeneration.store(generation);
         feed(toFrame, feedFrames);
+    }
+    void decoderSeeks(std::uint64_t generation, std::int64_t toFrame, int feedFrames) {
+        decoderMarks(generation, toFrame, feedFrames);
+        link.flushGeneration.store(generation);
     }
     double positionAt(std::int64_t ns) { return mixer.positionFrames(ns); }
 
@@ -117,6 +122,23 @@ TEST_F(MixerTest, SeekReadsAtOnceFadesTheOldPlaceAndPlaysTheNewOne) {
     EXPECT_DOUBLE_EQ(positionAt(now), 0.0);
     mixer.requestSeek(999999);  // and to the end
     EXPECT_DOUBLE_EQ(positionAt(now), 200000.0);
+}
+
+TEST_F(MixerTest, NothingPastASeeksMarkPlaysBeforeItsFlush) {
+    feed(0, kBuffer + 100);
+    callback();
+    mixer.requestSeek(100000);
+    decoderMarks(1, 100000, 4 * kBuffer);  // the new place is in, its flush not yet published
+    callback();
+    // The old place's last 100 frames, then silence: not the new place as if it went on.
+    EXPECT_FLOAT_EQ(out[2 * 50], valueOf(kBuffer + 50));
+    for (int i = 100; i < kBuffer; ++i) ASSERT_EQ(out[2 * i], 0.0f) << i;
+    link.flushGeneration.store(1);
+    callback();
+    // Published: the new place from its first frame, fading in after the silence.
+    EXPECT_NEAR(out[2 * 10] / valueOf(100000 + 10), 11.0 / 220.5, 0.01);
+    EXPECT_FLOAT_EQ(out[2 * 300], valueOf(100000 + 300));
+    EXPECT_NEAR(positionAt(lastCallback + kNsPerBuffer), 100000.0 + kBuffer, 1.0);
 }
 
 TEST_F(MixerTest, UnderrunPlaysSilenceWithoutMovingAndTheEndKeepsTime) {
