@@ -53,6 +53,15 @@ class Skipped(Exception):
     pass
 
 
+def plain(env=None):
+    """The environment for the servers and helper tools: without what a
+    sanitizer build preloads into its own programs (Mesa's libraries, which
+    slow every xdotool call to a crawl and have no business in a server)."""
+    env = dict(os.environ if env is None else env)
+    env.pop("LD_PRELOAD", None)
+    return env
+
+
 def now_ms():
     return time.monotonic() * 1000.0  # CLOCK_MONOTONIC, as the engine's clock lines
 
@@ -150,7 +159,7 @@ def client_env(scratch, runtime, server_socket):
 
 def pactl_answers(env):
     try:
-        done = subprocess.run(["pactl", "info"], env=env, capture_output=True, timeout=5)
+        done = subprocess.run(["pactl", "info"], env=plain(env), capture_output=True, timeout=5)
     except subprocess.TimeoutExpired:
         return False
     return done.returncode == 0
@@ -163,7 +172,7 @@ def realtime(process, what):
     to underrun, whatever the client does. A desktop's server is not starved
     so; the demo's own threads are what the tests are about."""
     done = subprocess.run(["chrt", "--rr", "-p", "5", str(process.proc.pid)], capture_output=True, text=True,
-                          timeout=10)
+                          timeout=10, env=plain())
     if done.returncode != 0:
         print(f"note: no realtime scheduling for the server's {what}: {done.stderr.strip()}")
 
@@ -193,7 +202,7 @@ class PulseAudioServer:
                 "-L", "module-native-protocol-unix"]
         if os.geteuid() == 0:
             argv.insert(1, "--system=false")  # as root it would otherwise refuse a user server
-        server = Process(argv, self.env, os.path.join(self.scratch, "server.log"))
+        server = Process(argv, plain(self.env), os.path.join(self.scratch, "server.log"))
         self.processes.append(server)
         self.wait_ready(server)
         realtime(server, "main thread")
@@ -235,20 +244,20 @@ class PipeWireServer(PulseAudioServer):
         self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + bus
         self.env["PIPEWIRE_RUNTIME_DIR"] = self.runtime
         dbus = Process(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--address=unix:path=" + bus],
-                       self.env, os.path.join(self.scratch, "dbus.log"))
+                       plain(self.env), os.path.join(self.scratch, "dbus.log"))
         self.processes.append(dbus)
         wait_until("the private D-Bus session bus", 20, lambda: os.path.exists(bus), 0.05)
-        core = Process(["pipewire"], self.env, os.path.join(self.scratch, "pipewire.log"))
+        core = Process(["pipewire"], plain(self.env), os.path.join(self.scratch, "pipewire.log"))
         self.processes.append(core)
         wait_until("PipeWire's socket", 20, lambda: os.path.exists(os.path.join(self.runtime, "pipewire-0")), 0.05)
-        self.processes.append(Process(["wireplumber"], self.env, os.path.join(self.scratch, "wireplumber.log")))
-        pulse = Process(["pipewire-pulse"], self.env, os.path.join(self.scratch, "pipewire-pulse.log"))
+        self.processes.append(Process(["wireplumber"], plain(self.env), os.path.join(self.scratch, "wireplumber.log")))
+        pulse = Process(["pipewire-pulse"], plain(self.env), os.path.join(self.scratch, "pipewire-pulse.log"))
         self.processes.append(pulse)
         self.wait_ready(pulse)
         for argv in (["pactl", "load-module", "module-null-sink", f"sink_name={SINK}",
                       "rate=44100", "format=float32le", "channels=2"],
                      ["pactl", "set-default-sink", SINK]):
-            done = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=10)
+            done = subprocess.run(argv, env=plain(self.env), capture_output=True, text=True, timeout=10)
             if done.returncode != 0:
                 raise Failed(f"{' '.join(argv)} failed: {done.stderr.strip()}")
         for process in (core, pulse):
@@ -311,7 +320,7 @@ class Demo:
 
 
 def xdo(*args):
-    done = subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=10)
+    done = subprocess.run(["xdotool", *args], capture_output=True, text=True, timeout=10, env=plain())
     if done.returncode != 0:
         raise Failed(f"xdotool {' '.join(args)} failed: {done.stderr.strip()}")
     return done.stdout.strip()
@@ -321,7 +330,7 @@ def demo_window(seconds):
     def found():
         try:
             done = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", r"^Time: "],
-                                  capture_output=True, text=True, timeout=5)
+                                  capture_output=True, text=True, timeout=5, env=plain())
         except subprocess.TimeoutExpired:
             return None
         ids = done.stdout.split()
@@ -332,7 +341,7 @@ def demo_window(seconds):
 def caption_ms(window):
     try:
         name = subprocess.run(["xdotool", "getwindowname", window], capture_output=True, text=True,
-                              timeout=5).stdout.strip()
+                              timeout=5, env=plain()).stdout.strip()
     except subprocess.TimeoutExpired:
         return None
     m = re.fullmatch(r"Time: ([0-9.]+)s", name)
@@ -354,7 +363,8 @@ def require_display():
     if not os.environ.get("DISPLAY"):
         raise Skipped("DISPLAY is not set")
     # Xvfb resets when its last client leaves; one held open keeps it up.
-    return subprocess.Popen(["xprop", "-root", "-spy"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return subprocess.Popen(["xprop", "-root", "-spy"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                            env=plain())
 
 
 def case_whole_demo(args, work, server):
@@ -378,8 +388,8 @@ def case_keys(args, work, server):
     events = []
 
     def press(kind, key, then_s):
-        events.append(f"{kind}@{now_ms():.3f}")
         xdo("key", key)
+        events.append(f"{kind}@{now_ms():.3f}")  # the key is in the X server's queue
         time.sleep(then_s)
 
     press("seek", "Right", 3.0)

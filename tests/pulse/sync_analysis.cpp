@@ -241,8 +241,18 @@ HeardClock fitHeardClock(const std::vector<TimingSample>& samples) {
         }
         clock.used = times.size();
     }
-    // A sink a tenth of a percent off the monotonic clock is no sink's pace.
-    clock.valid = clock.used >= 4 && std::fabs(clock.ratePpm()) < 1000.0;
+    // A sink a tenth of a percent off the monotonic clock is no sink's pace:
+    // answers that scattered (a server that reports its latency coarsely)
+    // give the nominal pace and the median of their origins.
+    if (clock.used >= 4 && std::fabs(clock.ratePpm()) >= 1000.0) {
+        std::vector<double> origins;
+        for (std::size_t i = 0; i < times.size(); ++i) origins.push_back(times[i] - frames[i] / kFramesPerMs);
+        clock.framesPerMs = kFramesPerMs;
+        clock.originMs = median(origins);
+        clock.spreadMs = 0.0;
+        for (double o : origins) clock.spreadMs = std::max(clock.spreadMs, std::fabs(o - clock.originMs));
+    }
+    clock.valid = clock.used >= 4;
     return clock;
 }
 

@@ -60,7 +60,8 @@ struct HeardClock {
 };
 // Fits the heard clock to the answers: the one with the shortest round trip
 // in each half second of the run, placed at the midpoint of its request and
-// reply; then again without those far off the first line.
+// reply; then again without those far off the first line. Answers too
+// scattered for a pace give the nominal one (see spreadMs).
 HeardClock fitHeardClock(const std::vector<TimingSample>& samples);
 
 // "clock: demo D ms at monotonic M ms" lines of the engine's log, with the

@@ -87,7 +87,11 @@ TEST(SyncAnalysis, TheHeardClockComesFromTheQuickAnswersAndCarriesTheSinksPace) 
     EXPECT_LT(clock.roundTripMs, 1.0);  // the late answers were not used
     EXPECT_LT(clock.spreadMs, 0.1);
     EXPECT_FALSE(fitHeardClock(answers(5000.0, 0.0, 1.0)).valid);  // two answers are no fit
-    EXPECT_FALSE(fitHeardClock(answers(5000.0, 5000.0, 30.0)).valid);  // no sink is half a percent off
+    // No sink is half a percent off: such answers give the nominal pace.
+    const HeardClock coarse = fitHeardClock(answers(5000.0, 5000.0, 30.0));
+    EXPECT_TRUE(coarse.valid);
+    EXPECT_DOUBLE_EQ(coarse.framesPerMs, kFramesPerMs);
+    EXPECT_GT(coarse.spreadMs, 50.0);
 }
 
 TEST(SyncAnalysis, TimingAndClockLinesAreReadFromTheirFiles) {

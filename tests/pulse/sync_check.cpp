@@ -327,8 +327,11 @@ long loudFrom(const std::vector<float>& x, long from) {
 
 void judgeKeys(Run& r) {
     const std::vector<Event>& events = r.options.events;
-    // Settled: the alignment window holds only audio placed after the key took effect.
-    const double settleMs = 1000.0 * kMomentWindow / kRate + 300.0;
+    // Settled: the alignment window holds only audio placed after the key
+    // took effect, which comes after the key was sent by the demo's next
+    // frame (slow ones on a loaded machine), the mixer's next buffer and the
+    // output latency: 0.6 s allows for all of them together.
+    const double settleMs = 1000.0 * kMomentWindow / kRate + 600.0;
     std::vector<Offset> offsets;
     std::size_t pauses = 0;
     for (std::size_t i = 0; i < events.size(); ++i) {
