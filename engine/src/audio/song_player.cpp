@@ -11,13 +11,11 @@
 namespace fluxcore::audio {
 
 namespace {
-// 1024 frames at 44.1 kHz: 23 ms of latency, a safe size for a device SDL
-// writes to itself.
+// 1024 frames at 44.1 kHz: 23 ms of latency, a safe size for every driver.
+// Through a sound server, whose own latency comes on top (and is allowed
+// for), it held without a gap on a loaded machine with SDL's audio thread on
+// realtime scheduling.
 constexpr int kDeviceFrames = 1024;
-// Through a sound server SDL's buffer is the only slack against the server's
-// and SDL's threads being late: 93 ms, which held without underruns on a
-// loaded machine where 23 and 46 ms did not. The clock allows for the latency.
-constexpr int kServerDeviceFrames = 4096;
 // About 1.5 s of decoded audio kept ahead of the device (half the ring; the
 // other half takes a seek's new place at once): the decoder thread runs at
 // normal priority and may wait long on a busy machine.
@@ -59,7 +57,7 @@ std::unique_ptr<SongPlayer> SongPlayer::start(std::vector<unsigned char> ogg, st
     std::unique_ptr<SongPlayer> p(new SongPlayer());
     p->link_ = std::make_unique<SongLink>(kRingFrames);
     p->mixer_ = std::make_unique<SongMixer>(*p->link_, rate, kDeviceFrames, total, from);
-    p->device_ = SdlAudioDevice::open(rate, kDeviceFrames, kServerDeviceFrames, &SongPlayer::fill, p.get(), why);
+    p->device_ = SdlAudioDevice::open(rate, kDeviceFrames, &SongPlayer::fill, p.get(), why);
     if (!p->device_) return nullptr;
     if (p->device_->soundServer()) p->mixer_->setSmoothing(kServerSmoothingNs);
     p->decoder_ = std::make_unique<SongDecoder>(std::move(stream), *p->link_);
