@@ -11,11 +11,15 @@
 namespace fluxcore::audio {
 
 namespace {
-// 1024 frames at 44.1 kHz: 23 ms of latency, a safe size for every driver.
-// Through a sound server, whose own latency comes on top (and is allowed
-// for), it held without a gap on a loaded machine with SDL's audio thread on
-// realtime scheduling.
+// 1024 frames at 44.1 kHz: 23 ms of latency, a safe size for a device SDL
+// writes to itself.
 constexpr int kDeviceFrames = 1024;
+// Through a sound server SDL's buffer sets the server's (SDL asks it for as
+// much latency as its buffer holds): 46 ms leave its sink 12 ms ahead, where
+// 23 ms left it 6 ms and on a loaded machine, with every thread on the way on
+// realtime scheduling, now and then a gap. The clock allows for the latency;
+// pause and seek are heard within about two buffers.
+constexpr int kServerDeviceFrames = 2048;
 // About 1.5 s of decoded audio kept ahead of the device (half the ring; the
 // other half takes a seek's new place at once): the decoder thread runs at
 // normal priority and may wait long on a busy machine.
@@ -57,7 +61,7 @@ std::unique_ptr<SongPlayer> SongPlayer::start(std::vector<unsigned char> ogg, st
     std::unique_ptr<SongPlayer> p(new SongPlayer());
     p->link_ = std::make_unique<SongLink>(kRingFrames);
     p->mixer_ = std::make_unique<SongMixer>(*p->link_, rate, kDeviceFrames, total, from);
-    p->device_ = SdlAudioDevice::open(rate, kDeviceFrames, &SongPlayer::fill, p.get(), why);
+    p->device_ = SdlAudioDevice::open(rate, kDeviceFrames, kServerDeviceFrames, &SongPlayer::fill, p.get(), why);
     if (!p->device_) return nullptr;
     if (p->device_->soundServer()) p->mixer_->setSmoothing(kServerSmoothingNs);
     p->decoder_ = std::make_unique<SongDecoder>(std::move(stream), *p->link_);

@@ -15,8 +15,8 @@ std::string requestedDriver() {
 }
 }  // namespace
 
-std::unique_ptr<SdlAudioDevice> SdlAudioDevice::open(int rate, int bufferFrames, Fill fill, void* user,
-                                                     std::string& why) {
+std::unique_ptr<SdlAudioDevice> SdlAudioDevice::open(int rate, int bufferFrames, int serverBufferFrames, Fill fill,
+                                                     void* user, std::string& why) {
     std::unique_ptr<SdlAudioDevice> d(new SdlAudioDevice());
     d->fill_ = fill;
     d->user_ = user;
@@ -35,7 +35,7 @@ std::unique_ptr<SdlAudioDevice> SdlAudioDevice::open(int rate, int bufferFrames,
     want.freq = rate;
     want.format = AUDIO_F32SYS;
     want.channels = 2;
-    want.samples = static_cast<Uint16>(bufferFrames);
+    want.samples = static_cast<Uint16>(d->soundServer_ ? serverBufferFrames : bufferFrames);
     want.callback = &SdlAudioDevice::callback;
     want.userdata = d.get();
     SDL_AudioSpec have{};

@@ -21,10 +21,12 @@ public:
     using Fill = void (*)(void* user, float* out, int frames);
 
     // Starts SDL's audio subsystem and opens the default device for stereo
-    // float at `rate`, paused, with buffers of `bufferFrames` frames. On
-    // failure returns null with the driver and SDL's reason in `why`.
-    static std::unique_ptr<SdlAudioDevice> open(int rate, int bufferFrames, Fill fill, void* user,
-                                                std::string& why);
+    // float at `rate`, paused, with buffers of `bufferFrames` frames; through
+    // a sound server (SDL's PulseAudio or PipeWire driver) of
+    // `serverBufferFrames`, the only slack against the server's scheduling.
+    // On failure returns null with the driver and SDL's reason in `why`.
+    static std::unique_ptr<SdlAudioDevice> open(int rate, int bufferFrames, int serverBufferFrames, Fill fill,
+                                                void* user, std::string& why);
     ~SdlAudioDevice();
 
     SdlAudioDevice(const SdlAudioDevice&) = delete;
