@@ -96,19 +96,6 @@ TEST_F(Playback, SeamStartsSeeksPausesAndStops) {
     EXPECT_LT(songPositionMs(), 0.0);
 }
 
-TEST_F(Playback, ASeekFindsItsNewPlaceDecodedAlready) {
-    std::string why;
-    auto player = SongPlayer::start(test::toneSong(8.0), why);
-    ASSERT_TRUE(player) << why;
-    for (double to : {5000.0, 1000.0, 6500.0}) {
-        player->seekMs(to);
-        ASSERT_TRUE(waitFor([&] { return player->positionMs() > to + 100.0; })) << to;
-    }
-    // The callback never waited on the decoder after a jump.
-    EXPECT_EQ(player->stats().underrunFrames, 0);
-    player->fadeOut();
-}
-
 TEST_F(Playback, ASongStartedMidwayPlaysOnFromThere) {
     std::string why;
     ASSERT_TRUE(startSong(test::toneSong(4.0), why, 2500.0)) << why;
