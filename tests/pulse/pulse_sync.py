@@ -387,8 +387,9 @@ def case_keys(args, work, server):
     events = []
 
     def press(kind, key, then_s):
+        sent = now_ms()
         xdo("key", key)
-        events.append(f"{kind}@{now_ms():.3f}")  # the key is in the X server's queue
+        events.append(f"{kind}@{sent:.3f}:{now_ms():.3f}")  # from starting xdotool to the key being in
         time.sleep(then_s)
 
     press("seek", "Right", 3.0)

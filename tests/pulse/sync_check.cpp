@@ -18,8 +18,9 @@
 // last clock line matches the recording somewhere near where the clock puts
 // it; the offsets are reported, not judged (for a server that gives no
 // latency figure, or whose underruns are not the demo's).
-// keys: --event pause@M, resume@M, seek@M (M: monotonic ms at which the key
-// was sent). Moments settled after each key must be within --tolerance; while
+// keys: --event pause@S:D, resume@S:D, seek@S:D (monotonic ms at which
+// xdotool started sending the key, and had sent it; on a loaded machine far
+// apart). Moments settled after each key must be within --tolerance; while
 // paused the recording must be silent, and the song must go on after the
 // pause from where it stopped.
 //
@@ -45,7 +46,8 @@ namespace {
 
 struct Event {
     std::string kind;  // pause, resume, seek
-    double monotonicMs;
+    double sentMs;     // xdotool started sending the key
+    double doneMs;     // xdotool had sent it
 };
 
 struct Options {
@@ -105,7 +107,11 @@ bool parse(int argc, char** argv, Options& o) {
         else if (a == "--event") {
             const auto at = v.find('@');
             if (at == std::string::npos) return false;
-            o.events.push_back(Event{v.substr(0, at), std::stod(v.substr(at + 1))});
+            const std::string times = v.substr(at + 1);
+            const auto colon = times.find(':');
+            const double sent = std::stod(times.substr(0, colon));
+            const double done = colon == std::string::npos ? sent : std::stod(times.substr(colon + 1));
+            o.events.push_back(Event{v.substr(0, at), sent, done});
         } else {
             return false;
         }
@@ -340,24 +346,25 @@ void judgeKeys(Run& r) {
             if (i + 1 >= events.size() || events[i + 1].kind != "resume") {
                 throw std::runtime_error("a pause event must be followed by a resume event");
             }
-            const double resumeMs = events[i + 1].monotonicMs;
+            const Event& resume = events[i + 1];
             if (pauses >= r.stoodAtMs.size()) {
                 r.fail("the demo's log has no \"resumed at\" line for pause %zu", pauses + 1);
                 ++pauses;
                 continue;
             }
             const double pictureMs = r.stoodAtMs[pauses++];
-            const long pauseFrame = r.frameHeardAt(e.monotonicMs);
-            const long resumeFrame = r.frameHeardAt(resumeMs);
+            const long pauseFrame = r.frameHeardAt(e.sentMs);
+            const long resumeFrame = r.frameHeardAt(resume.sentMs);
             // Quiet from when the sound stopped to the key that resumed it.
             const long stopped = quietFrom(r.recording, pauseFrame - kRate / 5, resumeFrame);
             const double stoppedMs = r.heard.atMs(stopped);
-            std::printf("pause: key at %.1f ms, the picture stood at demo %.0f ms, the sound stopped %.1f ms after the key\n",
-                        e.monotonicMs, pictureMs, stoppedMs - e.monotonicMs);
+            std::printf("pause: key sent %.1f to %.1f ms, the picture stood at demo %.0f ms, the sound stopped "
+                        "%.1f ms after the key was in\n",
+                        e.sentMs, e.doneMs, pictureMs, stoppedMs - e.doneMs);
             // A frame to see the key, a buffer to take the pause, the latency
             // to hear it: well under this even on a loaded machine.
-            if (stoppedMs - e.monotonicMs > 600.0) {
-                r.fail("the sound went on %.0f ms after the pause key", stoppedMs - e.monotonicMs);
+            if (stoppedMs < e.sentMs || stoppedMs - e.doneMs > 600.0) {
+                r.fail("the sound stopped %.0f ms after the pause key was in", stoppedMs - e.doneMs);
             }
             const long expected = std::lround((pictureMs - r.options.songStartMs) * kFramesPerMs);
             const Match before = songHeardAt(r.recording, stopped, kEdgeWindow, r.song, expected - kRate,
@@ -375,9 +382,10 @@ void judgeKeys(Run& r) {
                 continue;
             }
             const double againMs = r.heard.atMs(again);
+            const double resumeMs = resume.doneMs;
             const Match after = locate(r.song, before.position - kRate / 2, before.position + kRate / 2,
                                        r.recording.data() + again, static_cast<std::size_t>(kEdgeWindow));
-            std::printf("resume: key at %.1f ms, sound again %.1f ms after it, from %+.1f ms of where it stopped "
+            std::printf("resume: key in at %.1f ms, sound again %.1f ms after it, from %+.1f ms of where it stopped "
                         "(correlation %.3f)\n",
                         resumeMs, againMs - resumeMs, (after.position - before.position) / kFramesPerMs,
                         after.correlation);
@@ -401,9 +409,9 @@ void judgeKeys(Run& r) {
         bool settled = true;
         bool paused = false;
         for (const Event& e : events) {
-            if (c.monotonicMs >= e.monotonicMs - 50.0 && c.monotonicMs <= e.monotonicMs + settleMs) settled = false;
-            if (e.kind == "pause" && c.monotonicMs >= e.monotonicMs) paused = true;
-            if (e.kind == "resume" && c.monotonicMs >= e.monotonicMs) paused = false;
+            if (c.monotonicMs >= e.sentMs - 50.0 && c.monotonicMs <= e.doneMs + settleMs) settled = false;
+            if (e.kind == "pause" && c.monotonicMs >= e.sentMs) paused = true;
+            if (e.kind == "resume" && c.monotonicMs >= e.doneMs) paused = false;
         }
         if (!settled || paused) continue;
         Offset o;
