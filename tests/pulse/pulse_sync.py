@@ -428,28 +428,26 @@ def check_one_line(demo, pattern):
 
 
 def check_on_time(samples, end_ms, what):
-    """Captions sampled as (caption ms, monotonic ms) must follow the wall
-    clock, and the demo must have ended when its time reached the end. A
-    caption lags its clock by however long the frame that shows it takes,
-    so each second is judged by its least lagging caption."""
-    if len(samples) < 10:
+    """Captions stamped as (caption ms, arrival ms) must follow the wall
+    clock, and the demo must end when its time reaches the end. A caption
+    arrives late by however long the frame that showed it, xprop and this
+    script took, never early; so each third of the run is judged by its
+    least late caption: a jump or a drift of the clock moves those, a
+    machine's stall only delays some captions."""
+    if len(samples) < 30:
         raise Failed(f"only {len(samples)} captions read while {what}")
-    best = {}
-    for caption, at in samples:
-        second = int((at - samples[0][1]) // 1000)
-        best[second] = max(best.get(second, -1e18), caption - at)
-    leads = [best[k] for k in sorted(best)]
-    spread = max(leads) - min(leads)
-    print(f"{len(samples)} captions over {(samples[-1][1] - samples[0][1]) / 1000:.1f} s while {what}: the demo's "
-          f"time less the wall time, at its best each second, varies by {spread:.1f} ms")
+    first, last = samples[0][1], samples[-1][1]
+    thirds = [max(c - at for c, at in samples if first + k * (last - first) / 3 <= at <= first + (k + 1) * (last - first) / 3)
+              for k in range(3)]
+    spread = max(thirds) - min(thirds)
+    print(f"{len(samples)} captions over {(last - first) / 1000:.1f} s while {what}: the demo's time less the "
+          f"wall time, at its best in each third, varies by {spread:.1f} ms")
     if os.environ.get("GM_PULSE_VERBOSE"):
-        print(" ".join(f"{lead - leads[0]:+.0f}" for lead in leads))
-    # A slow frame or two within a second on a busy machine, and xdotool's time.
+        print(" ".join(f"{lead - thirds[0]:+.1f}" for lead in thirds))
     if spread > 40.0:
         raise Failed(f"the demo's time strays {spread:.0f} ms from the wall clock while {what}")
-    # When the clock reached the end, by the least delayed caption of the last seconds.
-    last_lead = max(caption - at for caption, at in samples if at >= samples[-1][1] - 2000.0)
-    expected_end = DEMO_END_MS - last_lead
+    # When the clock reached the end, by the least delayed caption of the last third.
+    expected_end = DEMO_END_MS - thirds[-1]
     print(f"ended {end_ms - expected_end:+.0f} ms from when its clock reached {DEMO_END_MS:.0f} ms")
     if not -150.0 <= end_ms - expected_end <= 1500.0:
         raise Failed(f"the demo ended {end_ms - expected_end:+.0f} ms from its time's end")

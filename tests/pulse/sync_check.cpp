@@ -396,16 +396,18 @@ void judgeKeys(Run& r) {
             }
         }
     }
-    // From a second after the song began to be heard.
+    // From a second of the song heard on (the clock follows what is heard).
     double heardFromMs = -1.0;
     for (const ClockLine& c : r.clock) {
         if (c.demoMs >= r.options.songStartMs) {
-            heardFromMs = c.monotonicMs + 1000.0;
+            heardFromMs = c.demoMs + 1000.0;
             break;
         }
     }
+    bool heardASecond = false;
     for (const ClockLine& c : r.clock) {
-        if (heardFromMs < 0.0 || c.monotonicMs < heardFromMs) continue;
+        heardASecond = heardASecond || (heardFromMs >= 0.0 && c.demoMs >= heardFromMs);
+        if (!heardASecond) continue;
         bool settled = true;
         bool paused = false;
         for (const Event& e : events) {
