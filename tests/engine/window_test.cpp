@@ -1,12 +1,20 @@
 // A real window, OpenGL context and texture upload with Mesa, through whichever
-// SDL video driver the environment names (offscreen, or x11 with DISPLAY).
+// SDL video driver the environment names (offscreen, or x11 with DISPLAY); the
+// full-screen picture as the window and the X server show it.
+#define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
+#include <GL/glext.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
+// After gtest: Xlib defines macros such as None and Bool.
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "fluxcore.h"
 #include "temp_folder.h"
@@ -93,7 +101,7 @@ TEST_F(EngineWindow, OpensAContextUploadsTheArchiveAndDrawsAFrame) {
     EXPECT_EQ(tint->getWidth(), 100);
     EXPECT_EQ(tint->getHeight(), 60);
     EXPECT_EQ(glIsTexture(tint->getID()), GL_TRUE);
-    Font* font = dmsGetFont("fontti.pcx");
+    QUASAR_FLUXCORE::Font* font = dmsGetFont("fontti.pcx");  // Xlib has a Font too
     EXPECT_EQ(font->textureId, dmsGetTexture("fontti.pcx")->getID());
     EXPECT_EQ(font->glyphCount, 4);
     EXPECT_EQ(font->glyphLeft[1], 4);
@@ -140,14 +148,126 @@ TEST_F(EngineWindow, AMissingArchiveFailsAfterTheWindowAndShutsDownCleanly) {
     EXPECT_TRUE(dmsInitEx(160, 120, 24, false, false, true, pak.c_str()));
 }
 
+// Fills the picture: its left half red, its right half green.
+class Halves : public Base {
+public:
+    void draw() override {
+        myDisable(DMS_TEXTURE_2D);
+        myDisable(DMS_DEPTH_TEST);
+        myDisable(DMS_BLEND);
+        dmsPerspective2D(2, 1);
+        glBegin(GL_QUADS);
+        glColor3ub(220, 30, 20);
+        glVertex2f(0, 0); glVertex2f(1, 0); glVertex2f(1, 1); glVertex2f(0, 1);
+        glColor3ub(20, 200, 40);
+        glVertex2f(1, 0); glVertex2f(2, 0); glVertex2f(2, 1); glVertex2f(1, 1);
+        glEnd();
+        dmsPerspective3D();
+    }
+};
+
+// A picture read back from the screen, rows from the top, RGB.
+struct Shot {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+    const unsigned char* at(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
+};
+
+// The window's framebuffer as last drawn (before the buffer swap).
+Shot readWindowFramebuffer(int width, int height) {
+    GLint picture = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &picture);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    std::vector<unsigned char> rows(static_cast<std::size_t>(width) * height * 3);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rows.data());
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(picture));
+    Shot shot{width, height, std::vector<unsigned char>(rows.size())};
+    const std::size_t row = static_cast<std::size_t>(width) * 3;
+    for (int y = 0; y < height; ++y) std::memcpy(&shot.rgb[y * row], &rows[(height - 1 - y) * row], row);
+    return shot;
+}
+
+// The X server's root window, as a screenshot shows it.
+Shot readRootWindow() {
+    Shot shot;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return shot;
+    const ::Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, root, &attributes);
+    XImage* image = XGetImage(display, root, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (image) {
+        shot.width = image->width;
+        shot.height = image->height;
+        shot.rgb.resize(static_cast<std::size_t>(shot.width) * shot.height * 3);
+        for (int y = 0; y < shot.height; ++y) {
+            for (int x = 0; x < shot.width; ++x) {
+                const unsigned long pixel = XGetPixel(image, x, y);
+                unsigned char* out = &shot.rgb[(static_cast<std::size_t>(y) * shot.width + x) * 3];
+                out[0] = static_cast<unsigned char>(pixel >> 16);
+                out[1] = static_cast<unsigned char>(pixel >> 8);
+                out[2] = static_cast<unsigned char>(pixel);
+            }
+        }
+        XDestroyImage(image);
+    }
+    XCloseDisplay(display);
+    return shot;
+}
+
+// What is wrong with the shot of Halves shown in the rectangle [x0, x1) x
+// [y0, y1) (from the top left) and black around it; empty when nothing is.
+std::string misplaced(const Shot& shot, int x0, int y0, int x1, int y1) {
+    if (shot.width == 0) return "nothing read back";
+    long lit = 0;
+    for (int y = 0; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x) {
+            if (x >= x0 && x < x1 && y >= y0 && y < y1) continue;
+            const unsigned char* p = shot.at(x, y);
+            if (p[0] || p[1] || p[2]) ++lit;
+        }
+    }
+    if (lit) return std::to_string(lit) + " pixels of the bars are not black";
+    const int quarter = (x1 - x0) / 4;
+    const int rows[] = {y0, (y0 + y1) / 2, y1 - 1};
+    for (int y : rows) {
+        const unsigned char* left = shot.at(x0 + quarter, y);
+        const unsigned char* right = shot.at(x1 - quarter, y);
+        const unsigned char* leftEdge = shot.at(x0, y);
+        if (std::abs(left[0] - 220) > 8 || std::abs(left[1] - 30) > 8 || std::abs(leftEdge[0] - 220) > 8)
+            return "row " + std::to_string(y) + ": the left half is not red but " + std::to_string(left[0]) + "," +
+                   std::to_string(left[1]) + "," + std::to_string(left[2]);
+        if (std::abs(right[1] - 200) > 8 || std::abs(right[0] - 20) > 8)
+            return "row " + std::to_string(y) + ": the right half is not green";
+    }
+    return "";
+}
+
+// What a window manager does with a full-screen request, for X servers
+// without one (as the tests' Xvfb): the window covers its monitor.
+void coverTheMonitor(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    SDL_Rect bounds{};
+    ASSERT_EQ(SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds), 0) << SDL_GetError();
+    XMoveResizeWindow(info.info.x11.display, info.info.x11.window, bounds.x, bounds.y,
+                      static_cast<unsigned>(bounds.w), static_cast<unsigned>(bounds.h));
+    XSync(info.info.x11.display, False);
+}
+
 TEST_F(EngineWindow, FullscreenKeepsTheModesAspect) {
     if (lacksDisplay()) GTEST_SKIP() << "no X display (DISPLAY unset)";
     testsupport::TempFolder dir;
     const std::string pak = dir.write("data.pak", enginetest::makeZip({{"a.jpg", enginetest::makeJpeg(8, 8, 0, 0, 0)}}));
-    ASSERT_TRUE(dmsInitEx(640, 480, 32, true, false, false, pak.c_str()));
+    ASSERT_TRUE(dmsInitEx(320, 240, 32, true, false, false, pak.c_str()));
     auto* window = static_cast<SDL_Window*>(dmsGetHDC());
     SDL_DisplayMode desktop;
     ASSERT_EQ(SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(window), &desktop), 0) << SDL_GetError();
+    coverTheMonitor(window);
     // The window manager sizes the window asynchronously; wait (bounded) for it.
     int drawable[2] = {};
     for (int i = 0; i < 200; ++i) {
@@ -156,16 +276,56 @@ TEST_F(EngineWindow, FullscreenKeepsTheModesAspect) {
         if (drawable[0] == desktop.w && drawable[1] == desktop.h) break;
         SDL_Delay(10);
     }
-    dmsRun();  // follows the drawable
+    ASSERT_EQ(drawable[0], desktop.w);
+    ASSERT_EQ(drawable[1], desktop.h);
+
+    // The effects see the mode's size, not the desktop's.
     GLint view[4] = {};
     glGetIntegerv(GL_VIEWPORT, view);
-    ASSERT_GT(view[2], 0);
-    ASSERT_GT(view[3], 0);
-    EXPECT_NEAR(double(view[2]) / view[3], 4.0 / 3.0, 0.01);
-    // Centred: the bars on both sides (or above and below) are equal.
-    EXPECT_NEAR(view[0] * 2 + view[2], drawable[0], 1);
-    EXPECT_NEAR(view[1] * 2 + view[3], drawable[1], 1);
-    EXPECT_TRUE(view[0] == 0 || view[1] == 0);
+    EXPECT_EQ(std::vector<GLint>(view, view + 4), (std::vector<GLint>{0, 0, 320, 240}));
+
+    dmsAddEffect(0, 1000, "halves", new Halves);
+    dmsInitEffects();
+    dmsSetFixedClock(true);
+    dmsSetTime(500.0f);
+    // Mesa's software rasteriser on X takes the window's new size at a buffer
+    // swap: the frame after the first swap is the first of full-screen size.
+    for (int frame = 0; frame < 2; ++frame) {
+        if (frame > 0) SDL_GL_SwapWindow(window);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        dmsRun();
+        dmsPresentFrame();
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // 4:3 on the desktop: as wide or as high as it is, centred.
+    const bool wider = desktop.w * 240 > desktop.h * 320;
+    const int w = wider ? desktop.h * 320 / 240 : desktop.w;
+    const int h = wider ? desktop.h : desktop.w * 240 / 320;
+    const int x0 = (desktop.w - w) / 2, y0 = (desktop.h - h) / 2;
+    if (desktop.w == 1280 && desktop.h == 1024) {
+        EXPECT_EQ(std::vector<int>({x0, y0, w, h}), (std::vector<int>{0, 32, 1280, 960}));
+    }
+    EXPECT_EQ(misplaced(readWindowFramebuffer(drawable[0], drawable[1]), x0, y0, x0 + w, y0 + h), "");
+
+    SDL_GL_SwapWindow(window);
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
+        // The X server shows the swapped picture once it has handled the
+        // requests; wait (bounded) for it.
+        std::string wrong = "not read";
+        for (int i = 0; i < 100 && !wrong.empty(); ++i) {
+            glFinish();
+            const Shot shot = readRootWindow();
+            ASSERT_EQ(shot.width, desktop.w);
+            wrong = misplaced(shot, x0, y0, x0 + w, y0 + h);
+            if (!wrong.empty()) SDL_Delay(20);
+        }
+        EXPECT_EQ(wrong, "") << "in a screenshot of the root window";
+    }
+    // The next frame draws into the picture again.
+    GLint drawn = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
+    EXPECT_NE(drawn, 0);
 }
 
 // Key events as the window system queues them between two frames; the host

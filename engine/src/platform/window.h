@@ -10,7 +10,7 @@
 namespace fluxcore::platform {
 
 // The display mode dmsInitEx was asked for: the engine keeps it for the run
-// (projection, letterbox, sound) and opens its window with it.
+// (projection, picture, sound) and opens its window with it.
 struct DisplayMode {
     int width = 640;          // the picture's size in pixels
     int height = 480;
