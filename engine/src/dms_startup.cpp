@@ -68,7 +68,8 @@ bool dmsInitEx(int width, int height, int colourBits, bool fullscreen, bool soun
     if (e.started) fail("dmsInitEx: the engine is already running (dmsShutDown first)");
     if (width <= 0 || height <= 0) fail("dmsInitEx: mode %dx%d has no pixels", width, height);
     const double begin = wallMs();
-    e.mode = platform::DisplayMode{width, height, colourBits, fullscreen, sound, vsync};
+    const int display = e.mode.display;  // dmsSetDisplay's
+    e.mode = platform::DisplayMode{width, height, colourBits, fullscreen, sound, vsync, display};
     e.window = platform::Window::open(e.mode);
     e.started = true;
     // A fresh context holds GL's defaults, not what the cache remembers.

@@ -1,9 +1,11 @@
-// The public window operations: the window handle, presenting the frame and
-// the caption.
+// The public window operations: the monitor, the window handle, presenting
+// the frame and the caption.
 #include "engine.h"
 #include "fluxcore/dms.h"
 
 namespace QUASAR_FLUXCORE {
+
+void dmsSetDisplay(int index) { fluxcore::engine().mode.display = index; }
 
 DmsHdc dmsGetHDC() {
     fluxcore::Engine& e = fluxcore::engine();

@@ -50,7 +50,7 @@ struct Engine {
     Engine();
     // Releases everything dmsShutDown releases: song, effects, textures,
     // fonts, archive, the full-screen picture, window. Keeps the settings
-    // (clock).
+    // (clock, display).
     void release();
     // release(), then every setting back as before dmsInitEx.
     void resetToDefaults();

@@ -1,6 +1,6 @@
 // A real window, OpenGL context and texture upload with Mesa, through whichever
 // SDL video driver the environment names (offscreen, or x11 with DISPLAY); the
-// full-screen picture as the window and the X server show it.
+// full-screen picture as the window and the X server show it; the monitor.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -70,7 +70,10 @@ Bytes fontSheet() {
 
 class EngineWindow : public ::testing::Test {
 protected:
-    void TearDown() override { dmsShutDown(); }
+    void TearDown() override {
+        dmsShutDown();
+        dmsSetDisplay(0);
+    }
 };
 
 TEST_F(EngineWindow, OpensAContextUploadsTheArchiveAndDrawsAFrame) {
@@ -326,6 +329,49 @@ TEST_F(EngineWindow, FullscreenKeepsTheModesAspect) {
     GLint drawn = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
     EXPECT_NE(drawn, 0);
+}
+
+// The number of monitors SDL reports on this display connection.
+int displayCount() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+    const int count = SDL_GetNumVideoDisplays();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return count;
+}
+
+TEST_F(EngineWindow, OpensOnTheChosenDisplayAndRefusesOneThatDoesNotExist) {
+    if (lacksDisplay()) GTEST_SKIP() << "no X display (DISPLAY unset)";
+    testsupport::TempFolder dir;
+    const std::string pak = dir.write("data.pak", enginetest::makeZip({{"a.jpg", enginetest::makeJpeg(8, 8, 0, 0, 0)}}));
+    const int count = displayCount();
+    ASSERT_GE(count, 1);
+    const std::string range = count == 1 ? "1: 0" : std::to_string(count) + ": 0 to " + std::to_string(count - 1);
+    for (int wrong : {count, -1}) {
+        dmsSetDisplay(wrong);
+        try {
+            dmsInitEx(320, 240, 32, true, false, false, pak.c_str());
+            ADD_FAILURE() << "opened on display " << wrong;
+        } catch (const char* failure) {
+            EXPECT_EQ(std::string(failure),
+                      "display " + std::to_string(wrong) + " does not exist (this desktop has " + range + ")");
+        }
+        EXPECT_EQ(dmsGetHDC(), nullptr);
+        dmsShutDown();
+        dmsShutDown();
+    }
+
+    // The window is centred on the last display. (SDL reports the screens
+    // of one X server as displays all at the origin, so the centre tells
+    // which display the window was placed on, where its index cannot.)
+    const int last = count - 1;
+    SDL_Rect bounds{};
+    dmsSetDisplay(last);
+    ASSERT_TRUE(dmsInitEx(320, 240, 32, false, false, false, pak.c_str()));
+    ASSERT_EQ(SDL_GetDisplayBounds(last, &bounds), 0) << SDL_GetError();
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(static_cast<SDL_Window*>(dmsGetHDC()), &x, &y);
+    EXPECT_EQ(x, bounds.x + (bounds.w - 320) / 2);
+    EXPECT_EQ(y, bounds.y + (bounds.h - 240) / 2);
 }
 
 // Key events as the window system queues them between two frames; the host

@@ -29,15 +29,19 @@ using DmsHdc = void*;
 
 // --- start-up and shut-down -------------------------------------------------
 FLUXCORE_API void dmsSetLogging(bool enabled);  // log opens, loads and choices on stderr
+// The monitor the next dmsInitEx opens on, counted from 0 (0 until set).
+FLUXCORE_API void dmsSetDisplay(int index);
 // Opens the window and its OpenGL 1.x compatibility context (colourBits: 16, 24
-// or 32; depth buffer 24) and the archive. fullscreen: desktop fullscreen,
+// or 32; depth buffer 24) and the archive. The window is centred on the
+// dmsSetDisplay monitor. fullscreen: desktop fullscreen on that monitor,
 // the display's mode unchanged; the frames are drawn at width x height into
 // an offscreen picture that dmsPresentFrame scales onto the window, its aspect
 // kept (black bars where the shapes differ). sound: music on; vsync: wait for
 // the display. The archive is looked for beside the program, then in the
 // installed data folder, then as given (an absolute path only as given).
-// Returns true; failures ("<display>: no display (...)", "<display>: cannot
-// create OpenGL context (...)", "the picture size WxH is beyond this OpenGL's largest WxH",
+// Returns true; failures ("<display>: no display (...)", "display 3 does not
+// exist (this desktop has 2: 0 to 1)", "<display>: cannot create OpenGL context
+// (...)", "the picture size WxH is beyond this OpenGL's largest WxH",
 // "data.pak: not found (...)", "data.pak: not a ZIP archive (...)") are
 // thrown, and dmsShutDown then releases what was opened.
 FLUXCORE_API bool dmsInitEx(int width, int height, int colourBits, bool fullscreen,
