@@ -129,8 +129,7 @@ std::unique_ptr<Window> Window::open(const DisplayMode& mode) {
     impl->description = formatText("%dx%d %s on display %d, SDL video driver %s, drawable %dx%d, colour "
                                    "R%dG%dB%dA%d, depth %d, vsync %s, gamma ramp %s",
                                    mode.width, mode.height, mode.fullscreen ? "desktop fullscreen" : "windowed",
-                                   SDL_GetWindowDisplayIndex(impl->window), SDL_GetCurrentVideoDriver(), w, h, r, g,
-                                   b, a, depth,
+                                   mode.display, SDL_GetCurrentVideoDriver(), w, h, r, g, b, a, depth,
                                    SDL_GL_GetSwapInterval() != 0 ? "on" : "off",
                                    impl->gammaSaved ? "saved" : "not available");
     return std::unique_ptr<Window>(new Window(std::move(impl)));
