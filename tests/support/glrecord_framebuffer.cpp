@@ -165,13 +165,6 @@ void glDeleteRenderbuffers(GLsizei n, const GLuint* renderbuffers) {
         s.renderbufferBytes -= bytesOf(*r);
         *r = RenderbufferObject{};
         if (s.renderbuffer == name) s.renderbuffer = 0;
-        // Detached from the framebuffers bound at the time, as OpenGL does.
-        for (GLuint bound : {s.drawFramebuffer, s.readFramebuffer}) {
-            if (FramebufferObject* f = framebufferObject(bound)) {
-                if (f->colour == name) f->colour = 0;
-                if (f->depth == name) f->depth = 0;
-            }
-        }
     }
 }
 
