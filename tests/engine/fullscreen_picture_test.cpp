@@ -19,13 +19,12 @@ using namespace QUASAR_FLUXCORE;
 
 namespace {
 
-// Draws in 3D and in 2D over the mode's size, as the production's effects do.
+// Draws in 3D, then in 2D over the viewport it finds, as the production's effects do.
 class Scene : public Base {
 public:
     void draw() override {
         myEnable(DMS_DEPTH_TEST);
         glBegin(GL_TRIANGLES);
-        glColor3f(1, 0, 0);
         glVertex3f(-1, -1, -5);
         glVertex3f(1, -1, -5);
         glVertex3f(0, 1, -5);
@@ -33,12 +32,11 @@ public:
         GLint viewport[4] = {};
         glGetIntegerv(GL_VIEWPORT, viewport);
         dmsPerspective2D(float(viewport[2]), float(viewport[3]));
-        myDisable(DMS_DEPTH_TEST);
         glBegin(GL_QUADS);
-        glVertex2f(0, 0);
-        glVertex2f(float(viewport[2]), 0);
-        glVertex2f(float(viewport[2]), float(viewport[3]));
-        glVertex2f(0, float(viewport[3]));
+        glVertex2i(0, 0);
+        glVertex2i(viewport[2], 0);
+        glVertex2i(viewport[2], viewport[3]);
+        glVertex2i(0, viewport[3]);
         glEnd();
     }
 };
