@@ -32,8 +32,11 @@ FLUXCORE_API void dmsSetLogging(bool enabled);  // log opens, loads and choices 
 // Opens the window and its OpenGL 1.x compatibility context (colourBits: 16, 24
 // or 32; depth buffer 24) and the archive. fullscreen: desktop fullscreen, the
 // picture letter- or pillar-boxed to the mode's aspect; sound: music on; vsync:
-// wait for the display. The archive is looked for beside the program, then in
-// the installed data folder, then as given (an absolute path only as given).
+// wait for the display. A relative archive name is looked for, in this order:
+// beside the program (the build tree), in ../share/glass-meridian from the
+// program's folder (an installed tree, wherever its prefix now lies), in the
+// data folder the build was configured to install to, and last relative to
+// the working folder; an absolute path is taken only as given.
 // Returns true; failures ("<display>: no display (...)", "<display>: cannot
 // create OpenGL context (...)", "data.pak: not found (...)", "data.pak: not a
 // ZIP archive (...)") are thrown, and dmsShutDown then releases what was opened.
