@@ -85,7 +85,7 @@ void resolveMode(Options& o, bool haveOutput, bool bench, const std::string& she
 
 Options parseOptions(int argc, const char* const* argv) {
     Options o;
-    bool haveOutput = false, bench = false, help = false, rangeGiven = false;
+    bool haveOutput = false, bench = false, help = false, version = false, rangeGiven = false;
     std::string sheet;
 
     using Handler = std::function<void(const std::string&)>;
@@ -131,6 +131,7 @@ Options parseOptions(int argc, const char* const* argv) {
         {"--log", [&] { o.engineLog = true; }},
         {"-h", [&] { help = true; }},
         {"--help", [&] { help = true; }},
+        {"--version", [&] { version = true; }},
     };
 
     for (int i = 1; i < argc; ++i) {
@@ -160,8 +161,8 @@ Options parseOptions(int argc, const char* const* argv) {
             throw UsageError("unexpected argument '" + arg + "' (the output goes after -o)");
         }
     }
-    if (help) {
-        o.mode = Mode::Help;
+    if (help || version) {
+        o.mode = help ? Mode::Help : Mode::Version;
         return o;
     }
     resolveMode(o, haveOutput, bench, sheet, rangeGiven);
@@ -247,11 +248,18 @@ Options:
   --crf N, --preset NAME  x264 quality (default 18) and speed (default veryfast)
   --ffmpeg PROGRAM        the ffmpeg to run (default: ffmpeg from PATH)
   --data FILE             the data archive, relative to the working folder
-                          (default )" + defaults.archive + R"( beside the program)
+                          (default )" + defaults.archive + R"( beside the program, or installed
+                          in ../share/glass-meridian from the program's folder)
   --window                show the frames in a window instead of rendering headless
   --log                   the engine's log on stderr
   -h, --help              this text
+  --version               the program's version
 )";
+}
+
+std::string versionText() {
+    return std::string("glass-meridian-capture (Glass Meridian) ") + GM_VERSION +
+           "\nRenders the Glass Meridian demo to pictures and video, headless.\n";
 }
 
 }  // namespace capture
