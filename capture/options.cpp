@@ -221,9 +221,9 @@ std::string archivePath(const Options& options) {
 
 std::string usageText() {
     const Options defaults;
-    return R"(usage: glass-meridian-capture [options] -o OUTPUT
-       glass-meridian-capture [options] --bench
-       glass-meridian-capture [options] --contact-sheet FILE.png
+    return R"(Usage: glass-meridian-capture [options] -o OUTPUT
+  or:  glass-meridian-capture [options] --bench
+  or:  glass-meridian-capture [options] --contact-sheet FILE.png
 
 Renders Glass Meridian frame by frame on a fixed clock (frame n at n*1000/fps ms
 after --from), so the same command gives the same frames every time. Runs
@@ -258,8 +258,7 @@ Options:
 }
 
 std::string versionText() {
-    return std::string("glass-meridian-capture (Glass Meridian) ") + GM_VERSION +
-           "\nRenders the Glass Meridian demo to pictures and video, headless.\n";
+    return std::string("glass-meridian-capture (Glass Meridian) ") + GM_VERSION + "\n";
 }
 
 }  // namespace capture

@@ -77,8 +77,8 @@ std::string archivePath(const Options& options);
 
 // The --help text.
 std::string usageText();
-// The --version text: "glass-meridian-capture (Glass Meridian) VERSION" and
-// a line on what it is, the form help2man reads.
+// The --version text: the one line "glass-meridian-capture (Glass Meridian)
+// VERSION", the form help2man reads.
 std::string versionText();
 
 }  // namespace capture
