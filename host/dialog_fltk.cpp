@@ -276,7 +276,7 @@ void FltkSetupDialog::showFailure(const char* text) {
     fl_alert("%s", text);
 }
 
-DialogOutcome FltkSetupDialog::run(LaunchSettings& settings) {
+DialogOutcome FltkSetupDialog::run(const SetupChoices& shown, LaunchSettings& settings) {
     DialogOutcome outcome;
     if (!openDisplay(outcome.failure)) {
         outcome.shown = false;
@@ -284,7 +284,7 @@ DialogOutcome FltkSetupDialog::run(LaunchSettings& settings) {
     }
     DialogPictures pictures;
     std::unique_ptr<SetupWindow> window = buildWindow(pictures);
-    showChoices(*window, initialChoices());
+    showChoices(*window, shown);
     placeCentred(*window, FrameExtents());
     window->set_modal();
     window->show();

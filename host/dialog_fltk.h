@@ -9,7 +9,7 @@ class FltkSetupDialog : public SetupDialog {
 public:
     // Shows the dialog centred on the screen, on top and focused, and returns
     // when the viewer accepts or declines. Fails without a display.
-    DialogOutcome run(LaunchSettings& settings) override;
+    DialogOutcome run(const SetupChoices& shown, LaunchSettings& settings) override;
     // An alert titled "Glass Meridian" where a display can be reached. Off
     // when the environment variable GLASS_MERIDIAN_NO_MESSAGE_BOX is set to
     // anything but "" or "0" (scripts and tests that cannot dismiss it).

@@ -15,8 +15,9 @@ constexpr int kFailureExitCode = 1;
 
 struct LoopState {
     bool quit = false;
+    bool loop = false;          // the end starts the show again
     bool musicStarted = false;
-    int lastMessageCode = 0;  // parameter of the last message taken from the queue
+    int lastMessageCode = 0;    // parameter of the last message taken from the queue
 };
 
 void startEngine(EngineApi& engine, const LaunchSettings& settings) {
@@ -25,11 +26,17 @@ void startEngine(EngineApi& engine, const LaunchSettings& settings) {
         throw "the engine could not open its window";
     }
     production::startUp(engine);
+    // The first frame shows the start time; the music joins at its offset
+    // when the frame loop cues it.
+    if (settings.startMs > 0.0f) engine.setTime(settings.startMs);
 }
 
 void drawFrame(EngineApi& engine, Platform& platform, LoopState& state) {
     production::advanceClock(engine);
     engine.checkControls(1000.0f);
+    // Looping, the end is never drawn: the frame that reaches it shows the
+    // start, and a song still playing is held until its offset comes again.
+    if (state.loop && engine.time() >= production::kEndMs) engine.setTime(0.0f);
     if (platform.escapeHeld()) {
         state.quit = true;  // the frame still completes and is shown
     }
@@ -94,14 +101,19 @@ bool guarded(EngineApi& engine, std::string& failures, Body&& body) {
 
 }  // namespace
 
-int runDemo(EngineApi& engine, Platform& platform, SetupDialog& dialog) {
+int runDemo(EngineApi& engine, Platform& platform, SetupDialog& dialog, const LaunchRequest& request) {
     LoopState state;
     bool failed = false;
     std::string failures;  // what the viewer is told after the shut-down
 
     const bool ranClean = guarded(engine, failures, [&] {
-        LaunchSettings settings;
-        const DialogOutcome outcome = dialog.run(settings);
+        LaunchSettings settings = request.settings;
+        DialogOutcome outcome;
+        if (request.action == LaunchRequest::Action::ShowDialog) {
+            outcome = dialog.run(request.choices, settings);
+        } else {
+            settings = acceptedSettings(request);
+        }
         if (!outcome.shown) {
             const std::string line = "Setup dialog: " + outcome.failure + "\n";
             engine.message(line.c_str());
@@ -110,6 +122,7 @@ int runDemo(EngineApi& engine, Platform& platform, SetupDialog& dialog) {
         }
         if (outcome.shown && settings.accepted) {
             startEngine(engine, settings);  // ends with the clock started
+            state.loop = settings.loop;
         } else {
             state.quit = true;
             engine.initTimer();  // the shut-down path is the same either way

@@ -28,6 +28,7 @@ public:
     virtual void run() = 0;
     virtual void* hdc() = 0;          // the surface the platform swaps
     virtual float time() = 0;         // demo time, ms
+    virtual void setTime(float ms) = 0;  // moves the demo time (and the music with it)
     virtual void setWindowTitle(const char* title) = 0;
     virtual void playSong(int n, float startMs) = 0;  // song n, heard at demo time startMs
 

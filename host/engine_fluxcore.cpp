@@ -34,6 +34,7 @@ void FluxcoreEngine::clearBuffers() { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUF
 void FluxcoreEngine::run() { fc::dmsRun(); }
 void* FluxcoreEngine::hdc() { return fc::dmsGetHDC(); }
 float FluxcoreEngine::time() { return fc::dmsGetTime(); }
+void FluxcoreEngine::setTime(float ms) { fc::dmsSetTime(ms); }
 void FluxcoreEngine::setWindowTitle(const char* title) { fc::dmsSetWindowTitle(title); }
 void FluxcoreEngine::playSong(int n, float startMs) { fc::dmsPlaySongFrom(n, startMs); }
 void FluxcoreEngine::setGamma(float gamma) { fc::dmsSetGamma(gamma); }

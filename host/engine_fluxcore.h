@@ -22,6 +22,7 @@ public:
     void run() override;
     void* hdc() override;
     float time() override;
+    void setTime(float ms) override;
     void setWindowTitle(const char* title) override;
     void playSong(int n, float startMs) override;
     void setGamma(float gamma) override;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/launch_settings.h"
+#include "host/setup_dialog_model.h"
 
 namespace glassmeridian {
 
@@ -17,8 +18,9 @@ struct DialogOutcome {
 class SetupDialog {
 public:
     virtual ~SetupDialog() = default;
-    // Shows the dialog modally and writes the viewer's choices into settings.
-    virtual DialogOutcome run(LaunchSettings& settings) = 0;
+    // Shows the dialog modally with `shown` checked and writes the viewer's
+    // choices into settings (acceptChoices / declineChoices).
+    virtual DialogOutcome run(const SetupChoices& shown, LaunchSettings& settings) = 0;
     // Shows what made the run fail to a viewer who may not see the terminal,
     // and returns once it is dismissed; does nothing where nothing can be shown.
     virtual void showFailure(const char* text) = 0;

@@ -42,12 +42,12 @@ require_display() {
 
 # Starts the program in the background with no audio device and without the
 # failure message box (unless the caller's environment says otherwise); sets
-# program_pid.
+# program_pid.  start_program PROGRAM [ARG...]
 start_program() {
-  work_dir="$(mktemp -d)"
+  [[ -n "$work_dir" ]] || work_dir="$(mktemp -d)"
   program_log="$work_dir/output.txt"
   SDL_AUDIODRIVER=dummy GLASS_MERIDIAN_NO_MESSAGE_BOX="${GLASS_MERIDIAN_NO_MESSAGE_BOX-1}" \
-    "$1" >"$program_log" 2>&1 &
+    "$@" >"$program_log" 2>&1 &
   program_pid=$!
 }
 

@@ -20,7 +20,9 @@ struct Session {
     hosttest::RecordingPlatform platform{log};
     hosttest::ScriptedDialog dialog{log};
 
-    int run() { return glassmeridian::runDemo(engine, platform, dialog); }
+    glassmeridian::LaunchRequest request;  // the dialog with its initial state
+
+    int run() { return glassmeridian::runDemo(engine, platform, dialog, request); }
 
     long count(const std::string& call) const { return std::count(log.begin(), log.end(), call); }
     std::ptrdiff_t indexOf(const std::string& call) const {
@@ -282,6 +284,71 @@ TEST(Driver, ShutDownStillRunsWhenRestoringTheGammaFails) {
     EXPECT_EQ(s.count("shutDown"), 1);
     ASSERT_EQ(s.engine.messages.size(), 1u);
     EXPECT_EQ(s.engine.messages[0], "Exception: gamma ramp refused\n");
+}
+
+// The command line's requests: straight to the engine, or the dialog preset.
+TEST(Driver, ARequestWithoutTheDialogStartsTheEngineWithItsSettings) {
+    {
+        SCOPED_TRACE("no dialog");
+        Session s;
+        s.request.action = glassmeridian::LaunchRequest::Action::Run;
+        s.request.choices.boxChecked = {false, true, false, true};  // --window --no-vsync --log
+        s.engine.clock = {49000.0f};
+        EXPECT_EQ(s.run(), 0);
+        EXPECT_EQ(s.count("dialog"), 0);
+        EXPECT_EQ(s.log.front(), "setLogging(1)");
+        EXPECT_EQ(s.log.at(1), "initEx(1024,768,32,0,1,0,data.pak)");
+    }
+    {
+        SCOPED_TRACE("the dialog, preset");
+        Session s;
+        s.request.choices = {};
+        s.request.choices.radioChecked[3] = true;
+        s.request.settings.loop = true;
+        s.dialog.accept = false;
+        EXPECT_EQ(s.run(), 0);
+        EXPECT_EQ(s.dialog.seenChoices.radioChecked, s.request.choices.radioChecked);
+        EXPECT_TRUE(s.dialog.seenDefaults.loop);
+        EXPECT_EQ(s.count("setLogging(0)") + s.count("setLogging(1)"), 0);
+    }
+}
+
+TEST(Driver, AStartTimeIsSetAfterTheClockStartsAndTheMusicJoinsAtItsOffset) {
+    Session s;
+    s.request.action = glassmeridian::LaunchRequest::Action::Run;
+    s.request.settings.startMs = 30000.0f;
+    s.engine.clock = {0.0f, 16.0f, 19000.0f};  // time since the clock started
+
+    EXPECT_EQ(s.run(), 0);
+
+    EXPECT_EQ(s.indexOf("setTime(30000)"), s.indexOf("initTimer") + 1);
+    EXPECT_EQ(s.indexOf("poll"), s.indexOf("setTime(30000)") + 1);
+    // The first frame shows 30 s and places the song at 2 s; the third reaches the end.
+    EXPECT_EQ(s.indexOf("playSong(1,2000)"), s.indexOf("title(Time: 30.000000s)") + 1);
+    EXPECT_EQ(s.count("run"), 3);
+}
+
+TEST(Driver, LoopingStartsAgainFromZeroAtTheEndUntilEscape) {
+    Session s;
+    s.request.action = glassmeridian::LaunchRequest::Action::Run;
+    s.request.settings.loop = true;
+    s.engine.clock = {48000.0f, 49000.0f, 49500.0f, 51000.0f, 97999.0f, 98000.0f, 98100.0f};
+    s.platform.escapeAtFrame = {6};
+
+    EXPECT_EQ(s.run(), 0);
+
+    std::vector<std::string> titles;
+    for (const std::string& call : s.log) {
+        if (call.rfind("title(", 0) == 0) titles.push_back(call);
+    }
+    // The frame that reaches the end shows the start instead; the clock runs on from there.
+    EXPECT_EQ(titles, (std::vector<std::string>{"title(Time: 48.000000s)", "title(Time: 0.000000s)",
+                                                "title(Time: 0.500000s)", "title(Time: 2.000000s)",
+                                                "title(Time: 48.999000s)", "title(Time: 0.000000s)",
+                                                "title(Time: 0.100000s)"}));
+    EXPECT_EQ(s.count("setTime(0)"), 2);
+    // The song is cued once: a seek before its start holds it until the clock comes back to it.
+    EXPECT_EQ(s.count("playSong(1,2000)"), 1);
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ public:
         note("updateTimer");
         // A loop that misses its end condition fails the test instead of hanging it.
         if (updates_ > clock.size() + 1000) throw "fake clock: the frame loop did not end";
-        if (updates_ < clock.size()) now_ = clock[updates_];
+        if (updates_ < clock.size()) now_ = clock[updates_] + offset_;
         ++updates_;
     }
     void checkControls(float step) override { note("checkControls(" + std::to_string(static_cast<int>(step)) + ")"); }
@@ -59,6 +59,13 @@ public:
     float time() override {
         note("time");
         return now_;
+    }
+    // A seek moves the fake clock; later updates advance from there by the
+    // steps the `clock` list gives.
+    void setTime(float ms) override {
+        note("setTime(" + std::to_string(static_cast<int>(ms)) + ")");
+        offset_ += ms - now_;
+        now_ = ms;
     }
     void setWindowTitle(const char* title) override { note(std::string("title(") + title + ")"); }
     void playSong(int n, float startMs) override {
@@ -83,6 +90,7 @@ private:
     Log& log_;
     std::size_t updates_ = 0;
     float now_ = 0.0f;
+    float offset_ = 0.0f;  // what seeks added to the listed clock
 };
 
 class RecordingPlatform : public glassmeridian::Platform {
@@ -130,10 +138,13 @@ public:
     bool accept = true;
     glassmeridian::LaunchSettings chosen = acceptedDefaults();
     glassmeridian::LaunchSettings seenDefaults;  // what the dialog was handed
+    glassmeridian::SetupChoices seenChoices;
 
-    glassmeridian::DialogOutcome run(glassmeridian::LaunchSettings& settings) override {
+    glassmeridian::DialogOutcome run(const glassmeridian::SetupChoices& shown,
+                                     glassmeridian::LaunchSettings& settings) override {
         log_.push_back("dialog");
         seenDefaults = settings;
+        seenChoices = shown;
         if (!canShow) return {false, "cannot open display \":99\""};
         if (accept) {
             settings = chosen;

@@ -127,7 +127,7 @@ DialogProcess::DialogProcess() {
     if (child_ == 0) {
         close(fds[0]);
         glassmeridian::LaunchSettings settings;
-        const glassmeridian::DialogOutcome outcome = glassmeridian::FltkSetupDialog().run(settings);
+        const glassmeridian::DialogOutcome outcome = glassmeridian::FltkSetupDialog().run(glassmeridian::initialChoices(), settings);
         char line[512];
         const int n = std::snprintf(line, sizeof line, "%d %d %d %d %d %d %d %d %d %s\n",
                                     outcome.shown, settings.accepted, settings.width, settings.height,

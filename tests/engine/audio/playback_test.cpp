@@ -175,6 +175,15 @@ TEST_F(Playback, TheSongKeepsItsPlaceOnTheDemoClockAcrossSeeks) {
         }
         EXPECT_NEAR(lagAfterPlaying(), 0.0, 60.0) << step.what;
     }
+    // A looping show: past the song's end, then back before its start. When
+    // the time comes back to the start, the song plays again from there.
+    dmsSetTime(kStart + 8500.0f);
+    std::this_thread::sleep_for(100ms);
+    dmsUpdateTimer();
+    dmsSetTime(1800.0f);
+    std::this_thread::sleep_for(400ms);
+    EXPECT_NEAR(lagAfterPlaying(), 0.0, 60.0) << "looped after the song's end";
+    EXPECT_GT(songPositionMs(), 100.0) << "looped after the song's end";
     testsupport::resetEngine();
 }
 
