@@ -34,9 +34,9 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libsdl2-image-dev libphysfs-dev libfltk1.3-dev fluid
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
-  libvorbis-dev libogg-dev libstb-dev zlib1g-dev
+  libvorbis-dev libogg-dev libstb-dev zlib1g-dev libwayland-dev libdecor-0-plugin-1-cairo
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils x11-xserver-utils ffmpeg
+  xvfb xauth xdotool x11-utils x11-xserver-utils weston xwayland ffmpeg
   clang libclang-rt-14-dev valgrind python3
   help2man man-db desktop-file-utils appstream lintian file
 )

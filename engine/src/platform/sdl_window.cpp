@@ -3,9 +3,11 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "failure.h"
 #include "log.h"
+#include "platform/wayland_seat.h"
 #include "platform/window.h"
 
 namespace fluxcore::platform {
@@ -47,10 +49,34 @@ struct PixelFormat {
     int red, green, blue, alpha, depth;
 };
 
+// No alpha channel in any depth: nothing is drawn against the window's alpha,
+// and a compositor would blend the picture with the desktop where the scene
+// clears to alpha 0 (the sky). 32 bits are 8 per colour and 8 unused.
 PixelFormat formatFor(int colourBits) {
     if (colourBits <= 16) return {5, 6, 5, 0, 24};
-    if (colourBits <= 24) return {8, 8, 8, 0, 24};
-    return {8, 8, 8, 8, 24};
+    return {8, 8, 8, 0, 24};
+}
+
+bool set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && *value;
+}
+
+// SDL's X11 driver comes first unless SDL_VIDEODRIVER names another, so its
+// Wayland driver runs when asked for first or when there is no X display. On
+// a compositor without an input seat that driver would crash: use X11 there
+// if a display is set, else fail by name.
+void avoidSeatlessWayland(const std::string& display) {
+    const char* driver = std::getenv("SDL_VIDEODRIVER");
+    const bool wayland = (driver && *driver) ? std::strncmp(driver, "wayland", 7) == 0
+                                             : !set("DISPLAY") && set("WAYLAND_DISPLAY");
+    if (!wayland || probeWaylandSeat() != WaylandSeat::Missing) return;
+    if (!set("DISPLAY")) {
+        fail("%s: the Wayland compositor offers no input seat, which SDL's Wayland driver needs, "
+             "and no X display is set to use instead", display.c_str());
+    }
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
+    logf("the Wayland compositor offers no input seat: using X11 on display \"%s\" instead", std::getenv("DISPLAY"));
 }
 
 void setAttributes(const PixelFormat& format) {
@@ -74,6 +100,7 @@ Window::~Window() = default;
 std::unique_ptr<Window> Window::open(const DisplayMode& mode) {
     const std::string display = displayName();
     auto impl = std::make_unique<Impl>();
+    avoidSeatlessWayland(display);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("%s: no display (%s)", display.c_str(), SDL_GetError());
     impl->videoStarted = true;
     impl->keyWatch = std::make_unique<KeyWatch>(impl->keys);
