@@ -36,6 +36,7 @@ bool isPngName(const std::string& name);
 
 enum class Mode {
     Help,          // print the usage text
+    Version,       // print the program's name and version
     Video,         // -o NAME.mp4 (or another container): ffmpeg child process
     PngSequence,   // -o NAME%05d.png: one PNG per frame
     SinglePng,     // -o NAME.png with --frame-at MS
@@ -70,10 +71,14 @@ Options parseOptions(int argc, const char* const* argv);
 
 // The archive to open: a --data path made absolute (so it is the user's file,
 // never one of that name beside the program); otherwise the default name,
-// which the engine looks for beside the program.
+// which the engine looks for beside the program, then where an installed
+// tree keeps it (fluxcore/dms.h, dmsInitEx).
 std::string archivePath(const Options& options);
 
 // The --help text.
 std::string usageText();
+// The --version text: the one line "glass-meridian-capture (Glass Meridian)
+// VERSION", the form help2man reads.
+std::string versionText();
 
 }  // namespace capture

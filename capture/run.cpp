@@ -164,7 +164,7 @@ void bench(EngineSession& engine, const Options& options, const std::vector<doub
 }  // namespace
 
 void runCapture(const Options& options) {
-    if (options.mode == Mode::Help) return;
+    if (options.mode == Mode::Help || options.mode == Mode::Version) return;
     // Everything that can be refused is refused before the engine starts.
     std::string ffmpeg;
     if (options.mode == Mode::Video) {

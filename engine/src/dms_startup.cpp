@@ -4,11 +4,19 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "engine.h"
 #include "fluxcore/dms.h"
 #include "log.h"
 
+// Where an installed tree keeps data.pak: relative to the programs' folder
+// (FLUXCORE_DATA_FROM_PROGRAM, e.g. "../share/glass-meridian") and the
+// absolute folder the build was configured to install to.
+#ifndef FLUXCORE_DATA_FROM_PROGRAM
+#define FLUXCORE_DATA_FROM_PROGRAM ""
+#endif
 #ifndef FLUXCORE_INSTALL_DATA_DIR
 #define FLUXCORE_INSTALL_DATA_DIR ""
 #endif
@@ -24,12 +32,13 @@ const char* glText(GLenum name) {
 
 void openArchive(Engine& e, const char* name) {
     const std::string wanted = name && *name ? name : "data.pak";
-    const std::string beside = platform::executableFolder();
-    const std::string installed = FLUXCORE_INSTALL_DATA_DIR;
-    const std::string path = locateArchive(wanted, {beside, installed});
+    const std::vector<std::string> folders =
+        archiveFolders(platform::executableFolder(), FLUXCORE_DATA_FROM_PROGRAM, FLUXCORE_INSTALL_DATA_DIR);
+    const std::string path = locateArchive(wanted, folders);
     if (path.empty()) {
-        fail("%s: not found (looked beside the program in %s, in %s and in the working folder)", wanted.c_str(),
-             beside.empty() ? "(unknown)" : beside.c_str(), installed.empty() ? "(none)" : installed.c_str());
+        std::string places;
+        for (const std::string& folder : folders) places += folder + ", ";
+        fail("%s: not found (looked in %sand in the working folder)", wanted.c_str(), places.c_str());
     }
     e.archive = Archive::open(path);
     logf("archive %s: %zu files", path.c_str(), e.archive->files().size());

@@ -64,6 +64,10 @@ TEST(CaptureOptions, OutputNameSelectsTheMode) {
     EXPECT_EQ(sheet.thumbWidth, 200);
 
     EXPECT_EQ(parse({"-o", "demo.gif", "--help"}).mode, Mode::Help) << "help is given even for a request it would refuse";
+    EXPECT_EQ(parse({"--version"}).mode, Mode::Version);
+    EXPECT_EQ(parse({"--version", "--help"}).mode, Mode::Help);
+    EXPECT_THROW(parse({"--version=2"}), UsageError);
+    EXPECT_EQ(capture::versionText().rfind("glass-meridian-capture (Glass Meridian) 1.", 0), 0u) << capture::versionText();
 }
 
 TEST(CaptureOptions, ValuesAndFlags) {

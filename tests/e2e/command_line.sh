@@ -13,7 +13,7 @@ work_dir="$(mktemp -d)"
 # Without a display.
 env -u DISPLAY -u WAYLAND_DISPLAY "$program" --help >"$work_dir/out" 2>"$work_dir/err"
 rc=$?
-((rc == 0)) && grep -q '^usage: glass-meridian' "$work_dir/out" && [[ ! -s "$work_dir/err" ]] \
+((rc == 0)) && grep -q '^Usage: glass-meridian' "$work_dir/out" && [[ ! -s "$work_dir/err" ]] \
   || fail "--help: exit $rc, stdout '$(head -c 200 "$work_dir/out")', stderr '$(cat "$work_dir/err")'"
 env -u DISPLAY -u WAYLAND_DISPLAY "$program" --version >"$work_dir/out" 2>&1
 rc=$?

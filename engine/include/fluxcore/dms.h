@@ -37,8 +37,11 @@ FLUXCORE_API void dmsSetDisplay(int index);
 // the display's mode unchanged; the frames are drawn at width x height into
 // an offscreen picture that dmsPresentFrame scales onto the window, its aspect
 // kept (black bars where the shapes differ). sound: music on; vsync: wait for
-// the display. The archive is looked for beside the program, then in the
-// installed data folder, then as given (an absolute path only as given).
+// the display. A relative archive name is looked for, in this order: beside
+// the program (the build tree), in ../share/glass-meridian from the program's
+// folder (an installed tree, wherever its prefix now lies), in the data folder
+// the build was configured to install to, and last relative to the working
+// folder; an absolute path is taken only as given.
 // Returns true; failures ("<display>: no display (...)", "display 3 does not
 // exist (this desktop has 2: 0 to 1)", "<display>: cannot create OpenGL context
 // (...)", "the picture size WxH is beyond this OpenGL's largest WxH",
