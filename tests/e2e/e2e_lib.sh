@@ -79,6 +79,16 @@ wait_exit() {
   return 0
 }
 
+# wait_log SECONDS TEXT: until the program's output contains TEXT, while it runs.
+wait_log() {
+  local deadline=$((SECONDS + $1))
+  until grep -qF -- "$2" "$program_log" 2>/dev/null; do
+    ((SECONDS < deadline)) || return 1
+    kill -0 "$program_pid" 2>/dev/null || return 1
+    sleep 0.05
+  done
+}
+
 # Milliseconds-free seconds value shown in a "Time: %fs" caption.
 caption_seconds() {
   local name

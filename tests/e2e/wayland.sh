@@ -62,16 +62,6 @@ press() {
   DISPLAY="$xvfb_display" timeout 10 xdotool windowfocus --sync "$weston_window" key "$1" || fail "could not press $1"
 }
 
-# wait_log SECONDS TEXT: until the program's output contains TEXT.
-wait_log() {
-  local deadline=$((SECONDS + $1))
-  until grep -qF -- "$2" "$program_log" 2>/dev/null; do
-    ((SECONDS < deadline)) || return 1
-    kill -0 "$program_pid" 2>/dev/null || return 1
-    sleep 0.05
-  done
-}
-
 end_with_escape() {
   press Escape
   wait_exit 10 || fail "the demo did not end within 10 s of Escape"
