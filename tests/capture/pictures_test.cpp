@@ -20,12 +20,13 @@ bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) =
 
 
 TEST(ReadBack, RowsAreFlippedAndAlphaDropped) {
-    // 2 x 3 RGBA, bottom row first: row r, column c holds (10r + c, 100 + r, 200 + c, alpha 7).
-    std::vector<std::uint8_t> rgba;
+    // 2 x 3 BGRA, bottom row first: row r, column c holds red 10r + c, green
+    // 100 + r, blue 200 + c, alpha 7 (stored blue first).
+    std::vector<std::uint8_t> bgra;
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 2; ++c) rgba.insert(rgba.end(), {std::uint8_t(10 * r + c), std::uint8_t(100 + r), std::uint8_t(200 + c), 7});
+        for (int c = 0; c < 2; ++c) bgra.insert(bgra.end(), {std::uint8_t(200 + c), std::uint8_t(100 + r), std::uint8_t(10 * r + c), 7});
     std::vector<std::uint8_t> rgb(2 * 3 * 3);
-    capture::rgbaBottomUpToRgb(rgba.data(), 2, 3, rgb.data());
+    capture::bgraBottomUpToRgb(bgra.data(), 2, 3, rgb.data());
     // Top row of the picture is the last row read back.
     EXPECT_EQ((std::vector<std::uint8_t>(rgb.begin(), rgb.begin() + 6)),
               (std::vector<std::uint8_t>{20, 102, 200, 21, 102, 201}));
