@@ -40,7 +40,7 @@ struct VideoRequest {
     std::int64_t frameCount = 0;
     VideoFormat format;
     int crf = 18;
-    std::string preset = "veryfast";
+    std::string preset = "ultrafast";
     // Soundtrack file (empty: a video without audio) and where the music
     // starts, in ms from the first frame: positive delays it by silence,
     // negative starts the song that far into itself.

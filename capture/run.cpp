@@ -184,6 +184,7 @@ void bench(EngineSession& engine, const Options& options, const std::vector<doub
 
 void runCapture(const Options& options) {
     if (options.mode == Mode::Help || options.mode == Mode::Version) return;
+    const auto started = std::chrono::steady_clock::now();
     // Everything that can be refused is refused before the engine starts.
     std::string ffmpeg;
     if (options.mode == Mode::Video) {
@@ -207,6 +208,10 @@ void runCapture(const Options& options) {
     const std::unique_ptr<FrameSink> sink =
         makeSink(engine, options, ffmpeg, static_cast<std::int64_t>(times.size()), song);
     renderTo(engine, options, times, *sink);
+    if (options.stats) {
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        std::fputs(formatRunStats(wall, peakRssKiB(), peakChildRssKiB()).c_str(), stdout);
+    }
 }
 
 namespace {

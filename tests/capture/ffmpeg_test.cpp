@@ -60,7 +60,7 @@ TEST(FfmpegCommand, RawFramesInVideoOutWithExactLength) {
     EXPECT_EQ(valueOf(args, "-video_size"), "320x240");
     EXPECT_EQ(valueOf(args, "-framerate"), "60");
     EXPECT_EQ(valueOf(args, "-t"), "2.000000");
-    EXPECT_EQ(valueOf(args, "-preset"), "veryfast");
+    EXPECT_EQ(valueOf(args, "-preset"), "ultrafast");
     EXPECT_EQ(valueOf(args, "-crf"), "18");
     EXPECT_EQ(valueOf(args, "-c:a"), "aac");
     // The raw stream is the first input and the output comes last, after its muxer.
