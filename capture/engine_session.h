@@ -27,7 +27,7 @@ public:
     PixelBuffers(const PixelBuffers&) = delete;
     PixelBuffers& operator=(const PixelBuffers&) = delete;
 
-    void read(std::size_t slot);          // the drawn picture, BGRA, into the slot's buffer
+    void read(std::size_t slot);          // the drawn picture, BGR, into the slot's buffer
     std::uint8_t* map(std::size_t slot);  // throws std::runtime_error on a GL failure
 
 private:
@@ -58,7 +58,7 @@ public:
     // own frame sequence.
     void render(double timeMs);
     void waitForGl();           // until the frame's drawing is done
-    // The picture, BGRA with rows bottom to top, through pixel buffers:
+    // The picture, BGR with rows bottom to top, through pixel buffers:
     // prepareReadBack(n) once (slots 0..n-1), then for each frame
     // startReadBack(slot) right after render() and finishReadBack(slot) when
     // its pixels are needed, in any later order.

@@ -42,7 +42,7 @@ std::vector<std::string> buildFfmpegArgs(const VideoRequest& r) {
     const double duration = static_cast<double>(r.frameCount) / r.fps;
     std::vector<std::string> args = {
         "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
-        "-f", "rawvideo", "-pix_fmt", "bgra",
+        "-f", "rawvideo", "-pix_fmt", "bgr24",
         "-video_size", std::to_string(r.width) + "x" + std::to_string(r.height),
         "-framerate", std::to_string(r.fps),
         "-i", "pipe:0",
@@ -386,7 +386,7 @@ VideoSink::VideoSink(const std::string& ffmpeg, VideoRequest request, const std:
     pipe_ = std::make_unique<FfmpegPipe>(ffmpeg, buildFfmpegArgs(request), cancel);
 }
 
-void VideoSink::consume(const Frame& frame) { pipe_->write(frame.bgra, frame.bytes()); }
+void VideoSink::consume(const Frame& frame) { pipe_->write(frame.bgr, frame.bytes()); }
 
 void VideoSink::finish() {
     pipe_->finish();

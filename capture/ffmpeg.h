@@ -49,7 +49,7 @@ struct VideoRequest {
     std::string outputPath;  // where ffmpeg writes (the temporary name)
 };
 
-// Arguments after the program name. Frames arrive as packed bgra rows, bottom
+// Arguments after the program name. Frames arrive as packed bgr24 rows, bottom
 // row first (as the GL reads them back); ffmpeg flips them. The video is exactly frameCount / fps long; the audio is padded
 // with silence or cut to that length.
 std::vector<std::string> buildFfmpegArgs(const VideoRequest& request);
@@ -121,7 +121,7 @@ bool songDecodesCleanly(const std::vector<std::uint8_t>& ogg, std::string& why);
 // Extensions videoFormatFor knows, for messages.
 const char* knownVideoExtensions();
 
-// Frames as they were read back (bgra, bottom row first) into an ffmpeg child that writes the video under a
+// Frames as they were read back (bgr24, bottom row first) into an ffmpeg child that writes the video under a
 // temporary name; finish() renames it once ffmpeg exited with success.
 class VideoSink : public FrameSink {
 public:

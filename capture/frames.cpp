@@ -37,7 +37,7 @@ FrameWriter::FrameWriter(FrameSink& sink, int width, int height, std::size_t buf
         f.slot = i;
         if (pixels == Pixels::Owned) {
             f.storage.resize(f.bytes());
-            f.bgra = f.storage.data();
+            f.bgr = f.storage.data();
         }
         free_.push_back(&f);
     }

@@ -35,21 +35,21 @@ private:
 // fromMs, one step of (toMs - fromMs) / cells between neighbours.
 std::vector<double> evenTimes(std::int64_t fromMs, std::int64_t toMs, int cells);
 
-// One read-back: BGRA rows bottom to top, as glReadPixels gives them in the
-// order the GL keeps them (no swizzle, no flip: the encoder does both).
+// One read-back: packed BGR rows (3 bytes a pixel, no padding) bottom to top,
+// as glReadPixels gives them; ffmpeg flips them and converts them to YUV.
 struct Frame {
     std::int64_t index = 0;  // 0-based within the run
     double timeMs = 0.0;     // demo time it shows
     int width = 0;
     int height = 0;
     std::size_t slot = 0;    // its place in the writer's pool, fixed for its life
-    // width * height * 4 bytes. Owned frames point into `storage`; a pool of
+    // bytes() of pixels. Owned frames point into `storage`; a pool of
     // borrowed frames gets it set by the caller before each submit() (a
     // mapped pixel buffer) and must keep it valid until the frame comes back.
-    std::uint8_t* bgra = nullptr;
+    std::uint8_t* bgr = nullptr;
     std::vector<std::uint8_t> storage;
 
-    std::size_t bytes() const { return static_cast<std::size_t>(width) * height * 4; }
+    std::size_t bytes() const { return static_cast<std::size_t>(width) * height * 3; }
 };
 
 // Where frames go. consume() runs on the writer thread, one frame at a time
@@ -69,7 +69,7 @@ class FrameWriter {
 public:
     enum class Pixels { Owned, Borrowed };
     // A pool of `buffers` frames of width x height. Owned: each with its own
-    // BGRA storage. Borrowed: none; the caller points each frame at its
+    // storage. Borrowed: none; the caller points each frame at its
     // pixels before submit().
     FrameWriter(FrameSink& sink, int width, int height, std::size_t buffers = 3, Pixels pixels = Pixels::Owned);
     ~FrameWriter();  // abandons unless finish() completed

@@ -42,7 +42,7 @@ void renderTo(EngineSession& engine, const Options& options, const std::vector<d
     const auto handOn = [&] {
         Frame* frame = reading.front();
         reading.pop_front();
-        frame->bgra = engine.finishReadBack(frame->slot);
+        frame->bgr = engine.finishReadBack(frame->slot);
         writer.submit(frame);
         progress.update(frame->index + 1);
     };

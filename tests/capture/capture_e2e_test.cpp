@@ -298,12 +298,12 @@ TEST_F(CaptureProgram, VideoFramesMatchTheSingleFramesInOrderToTheLast) {
     r = capture({"-o", "s_%02d.png", "--from", "1950", "--to", "2100", "--width", "160", "--height", "120"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string raw = readText(path("v.mkv"));
-    const std::size_t frameBytes = 160 * 120 * 4;
+    const std::size_t frameBytes = 160 * 120 * 3;
     ASSERT_EQ(raw.size(), 9 * frameBytes) << "every frame, the last ones too, and nothing else";
 
     const auto videoFrame = [&](int i) {
         Image image(160, 120);
-        capture::bgraBottomUpToRgb(reinterpret_cast<const std::uint8_t*>(raw.data()) + i * frameBytes, 160, 120,
+        capture::bgrBottomUpToRgb(reinterpret_cast<const std::uint8_t*>(raw.data()) + i * frameBytes, 160, 120,
                                    image.rgb.data());
         return image;
     };
@@ -323,7 +323,7 @@ TEST_F(CaptureProgram, VideoFramesMatchTheSingleFramesInOrderToTheLast) {
     EXPECT_NE(videoFrame(0).rgb, videoFrame(8).rgb) << "the span shows motion";
 }
 
-// The frames as sent (bgra, bottom row first) come out of the real ffmpeg,
+// The frames as sent (bgr24, bottom row first) come out of the real ffmpeg,
 // after its flip and conversion, as the same RGB bytes that our own
 // conversion gives, through the writer thread and the pipe.
 TEST(VideoPipe, FfmpegFlipsAndReordersLikeOurConversion) {
@@ -333,7 +333,7 @@ TEST(VideoPipe, FfmpegFlipsAndReordersLikeOurConversion) {
     std::vector<std::vector<std::uint8_t>> frames(count);
     std::uint32_t seed = 12345;
     for (auto& f : frames) {
-        f.resize(static_cast<std::size_t>(width) * height * 4);
+        f.resize(static_cast<std::size_t>(width) * height * 3);
         for (auto& byte : f) byte = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
     }
     capture::VideoRequest request;
@@ -350,7 +350,7 @@ TEST(VideoPipe, FfmpegFlipsAndReordersLikeOurConversion) {
         for (int i = 0; i < count; ++i) {
             capture::Frame* frame = writer.acquire();
             frame->index = i;
-            frame->bgra = frames[i].data();
+            frame->bgr = frames[i].data();
             writer.submit(frame);
         }
         writer.finish();
@@ -359,7 +359,7 @@ TEST(VideoPipe, FfmpegFlipsAndReordersLikeOurConversion) {
     std::string expected;
     for (const auto& f : frames) {
         std::vector<std::uint8_t> rgb(static_cast<std::size_t>(width) * height * 3);
-        capture::bgraBottomUpToRgb(f.data(), width, height, rgb.data());
+        capture::bgrBottomUpToRgb(f.data(), width, height, rgb.data());
         expected.append(rgb.begin(), rgb.end());
     }
     ASSERT_EQ(got.size(), expected.size());

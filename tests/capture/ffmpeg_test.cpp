@@ -55,7 +55,7 @@ capture::VideoRequest request(std::int64_t songOffsetMs, const std::string& song
 
 TEST(FfmpegCommand, RawFramesInVideoOutWithExactLength) {
     const auto args = capture::buildFfmpegArgs(request(2000));
-    EXPECT_EQ(valueOf(args, "-pix_fmt"), "bgra") << "frames as read back, no conversion of ours";
+    EXPECT_EQ(valueOf(args, "-pix_fmt"), "bgr24") << "frames as read back, no conversion of ours";
     EXPECT_EQ(valueOf(args, "-vf"), "vflip") << "rows arrive bottom first";
     EXPECT_EQ(valueOf(args, "-video_size"), "320x240");
     EXPECT_EQ(valueOf(args, "-framerate"), "60");
@@ -228,7 +228,7 @@ TEST_F(FakeFfmpeg, VideoSinkLeavesNoFileWhenFfmpegFails) {
     capture10(script("ffmpeg-ok", "for last; do :; done\ncat > \"${last#file:}\""));
     struct stat st {};
     ASSERT_EQ(::stat(out.c_str(), &st), 0);
-    EXPECT_EQ(st.st_size, 10 * 64 * 48 * 4) << "bgra frames as read back, nothing dropped or added";
+    EXPECT_EQ(st.st_size, 10 * 64 * 48 * 3) << "bgr24 frames as read back, nothing dropped or added";
     EXPECT_FALSE(exists(out + ".partial"));
 }
 
