@@ -132,9 +132,11 @@ void PixelBuffers::read(std::size_t index) {
     glBindBuffer(GL_PIXEL_PACK_BUFFER, slot.buffer);
     readPixels(width_, height_, nullptr);
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    // The fence also sends the frame's drawing on its way: the rasteriser
-    // works on it while this thread goes on with the next frame.
+    // The flush sends the frame's drawing and copy on their way (a fence
+    // alone need not): the rasteriser works on them while this thread goes
+    // on with the next frame, and map() can wait on the fence safely.
     slot.fence = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+    glFlush();
     checkGl("reading the frame back");
 }
 
