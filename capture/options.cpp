@@ -129,6 +129,7 @@ Options parseOptions(int argc, const char* const* argv) {
         {"--window", [&] { o.window = true; }},
         {"--no-audio", [&] { o.audio = false; }},
         {"--log", [&] { o.engineLog = true; }},
+        {"--stats", [&] { o.stats = true; }},
         {"-h", [&] { help = true; }},
         {"--help", [&] { help = true; }},
         {"--version", [&] { version = true; }},
@@ -245,13 +246,17 @@ Options:
   --grid CxR              contact sheet columns x rows (default 4x3)
   --thumb-width PX        contact sheet picture width (default 256)
   --no-audio              leave the soundtrack out of a video
-  --crf N, --preset NAME  x264 quality (default 18) and speed (default veryfast)
+  --crf N, --preset NAME  x264 quality (default 18) and speed (default ultrafast:
+                          the least CPU beside the renderer; slower presets give
+                          smaller files of the same quality)
   --ffmpeg PROGRAM        the ffmpeg to run (default: ffmpeg from PATH)
   --data FILE             the data archive, relative to the working folder
                           (default )" + defaults.archive + R"( beside the program, or installed
                           in ../share/glass-meridian from the program's folder)
   --window                show the frames in a window instead of rendering headless
   --log                   the engine's log on stderr
+  --stats                 when done, print the time taken and the peak memory
+                          (this program's and ffmpeg's)
   -h, --help              this text
   --version               the program's version
 )";

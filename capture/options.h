@@ -56,11 +56,12 @@ struct Options {
     bool window = false;         // show the frames in a window instead of rendering headless
     bool audio = true;           // mux the soundtrack into a video
     int crf = 18;                // x264 constant rate factor
-    std::string preset = "veryfast";  // x264 speed preset
+    std::string preset = "ultrafast";  // x264 speed preset
     std::string ffmpeg = "ffmpeg";    // program name (looked up in PATH) or path
     std::string archive = glassmeridian::production::kArchive;
     bool archiveGiven = false;   // --data: a path relative to the working folder
     bool engineLog = false;
+    bool stats = false;          // print the time taken and the peak memory when done
     int gridColumns = 4;         // contact sheet
     int gridRows = 3;
     int thumbWidth = 256;

@@ -73,8 +73,11 @@ TEST(CaptureOptions, OutputNameSelectsTheMode) {
 TEST(CaptureOptions, ValuesAndFlags) {
     const Options o = parse({"-o", "a.mp4", "--fps", "30", "--from", "1500", "--to=3500", "--no-audio", "--window",
                              "--crf", "23", "--preset", "slow", "--ffmpeg", "/opt/ff/ffmpeg", "--data", "x.pak",
-                             "--log"});
+                             "--log", "--stats"});
     EXPECT_EQ(o.fps, 30);
+    EXPECT_TRUE(o.stats);
+    EXPECT_FALSE(parse({"-o", "a.mp4"}).stats);
+    EXPECT_EQ(parse({"-o", "a.mp4"}).preset, "ultrafast");
     EXPECT_EQ(o.fromMs, 1500);
     EXPECT_EQ(o.toMs, 3500);
     EXPECT_FALSE(o.audio);
