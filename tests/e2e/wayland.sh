@@ -54,12 +54,20 @@ xwayland_display() {
   return 1
 }
 
-# press KEY: types KEY into Weston's window on the Xvfb.
-press() {
+# focus_weston: gives Weston's window on the Xvfb the keyboard focus, once,
+# before any client has a window: a focus change while a client holds
+# Weston's keyboard makes Weston take it away from that client.
+focus_weston() {
   local weston_window
   weston_window="$(DISPLAY="$xvfb_display" timeout 10 xdotool search --sync --class weston | head -n 1)"
   [[ -n "$weston_window" ]] || fail "no Weston window on the Xvfb"
-  DISPLAY="$xvfb_display" timeout 10 xdotool windowfocus --sync "$weston_window" key "$1" || fail "could not press $1"
+  DISPLAY="$xvfb_display" timeout 10 xdotool windowfocus --sync "$weston_window" || fail "cannot focus Weston's window"
+}
+
+# press KEY: types KEY into Weston's window on the Xvfb, which passes it to
+# the client that has Weston's keyboard focus.
+press() {
+  DISPLAY="$xvfb_display" timeout 10 xdotool key "$1" || fail "could not press $1"
 }
 
 end_with_escape() {
@@ -79,6 +87,7 @@ min_and_max() {
 case "$case" in
   native)
     start_weston x11-backend.so --width=1280 --height=800 --debug
+    focus_weston
     start_program env SDL_VIDEODRIVER=wayland WAYLAND_DEBUG=client "$program" --window --size 640x480 \
       --no-sound --no-vsync --start 20000 --log
     wait_log 30 "SDL video driver wayland" || fail "the demo did not open a native Wayland window"
@@ -112,6 +121,7 @@ case "$case" in
     ;;
   xwayland)
     start_weston x11-backend.so --width=1280 --height=800 --xwayland
+    focus_weston
     xw="$(xwayland_display)" || fail "Weston did not announce an Xwayland display"
     start_program env -u WAYLAND_DISPLAY DISPLAY="$xw" "$program" --window --size 640x480 --no-sound --log
     wait_log 30 "SDL video driver x11" || fail "the demo did not open an X11 window through Xwayland"
@@ -121,6 +131,7 @@ case "$case" in
     ;;
   dialog)
     start_weston x11-backend.so --width=1280 --height=800 --xwayland
+    focus_weston
     xw="$(xwayland_display)" || fail "Weston did not announce an Xwayland display"
     start_program env -u WAYLAND_DISPLAY DISPLAY="$xw" "$program" --dialog --window --size 320x240 --no-sound
     [[ -n "$(DISPLAY="$xw" window_id 30 '^Glass Meridian$')" ]] || fail "the setup dialog did not appear on Xwayland"
