@@ -134,8 +134,9 @@ case "$case" in
     focus_weston
     xw="$(xwayland_display)" || fail "Weston did not announce an Xwayland display"
     start_program env -u WAYLAND_DISPLAY DISPLAY="$xw" "$program" --dialog --window --size 320x240 --no-sound
-    [[ -n "$(DISPLAY="$xw" window_id 30 '^Glass Meridian$')" ]] || fail "the setup dialog did not appear on Xwayland"
-    sleep 0.5
+    dialog="$(DISPLAY="$xw" window_id 30 '^Glass Meridian$')"
+    [[ -n "$dialog" ]] || fail "the setup dialog did not appear on Xwayland"
+    DISPLAY="$xw" wait_focus 10 "$dialog" || fail "the setup dialog did not take the keyboard focus"
     press Return
     [[ -n "$(DISPLAY="$xw" window_id 30 '^Time: [0-9.]+s$')" ]] || fail "Enter in the dialog did not start the demo"
     end_with_escape
