@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Glass Meridian set-up on Debian 12: installs the packages the project needs,
-# configures and builds it, then either plays the demo or runs every test.
+# configures and builds it, then plays the demo, runs every test or makes the
+# Debian package.
 #
-#   ./setup.sh play   install, build, start the demo
-#   ./setup.sh test   install, build (also with sanitizers), run all tests
+#   ./setup.sh play      install, build the demo and data.pak only, start it
+#   ./setup.sh test      install, build (also with sanitizers), run all tests
+#   ./setup.sh package   install, build what is installed, make the .deb in
+#                        build/package/ and check it with lintian
 #
+# All three share the gcc tree build/ (configured for the /usr prefix, as the
+# package installs), so each reuses what an earlier one built.
 # The test run covers two trees: build/ (gcc; its ctest includes a valgrind
 # memcheck of the capture tool) and build-asan/ (clang with AddressSanitizer,
 # UBSan and the libFuzzer targets; its ctest includes a bounded run of each
@@ -18,8 +23,8 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 mode="${1:-}"
 case "$mode" in
-  play|test) ;;
-  *) echo "usage: $0 play|test" >&2; exit 2 ;;
+  play|test|package) ;;
+  *) echo "usage: $0 play|test|package" >&2; exit 2 ;;
 esac
 
 fail() { echo "setup.sh: $*" >&2; exit 1; }
@@ -35,6 +40,7 @@ packages=(
   xvfb xauth xdotool x11-utils x11-xserver-utils weston xwayland ffmpeg
   pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
   clang libclang-rt-14-dev valgrind python3
+  help2man man-db desktop-file-utils appstream lintian file
 )
 
 install_packages() {
@@ -58,20 +64,50 @@ install_packages() {
     || fail "apt-get install failed for: ${missing[*]}"
 }
 
-build() {  # build DIR [cmake options...]
+configure() {  # configure DIR [cmake options...]
+  local dir="$1"; shift
+  cmake -S "$here" -B "$here/$dir" -G Ninja "$@" >/dev/null || fail "configuring $dir failed"
+}
+
+build() {  # build DIR [cmake options...]: configures and builds every target
   local dir="$1"; shift
   step "building $dir"
-  cmake -S "$here" -B "$here/$dir" -G Ninja "$@" >/dev/null || fail "configuring $dir failed"
+  configure "$dir" "$@"
   cmake --build "$here/$dir" || fail "building $dir failed"
 }
+
+# The gcc tree installs to /usr, as the package does (Debian's multiarch
+# library folder, /usr/share/glass-meridian as the configured data folder).
+gcc_tree=(-DCMAKE_INSTALL_PREFIX=/usr)
 
 install_packages
 cd "$here"
 
 if [[ "$mode" == play ]]; then
-  build build
+  # Only the demo and what it reads (data.pak): no tests, no benchmarks. A
+  # later test run builds the rest in the same tree.
+  step "building the demo in build"
+  configure build "${gcc_tree[@]}"
+  cmake --build "$here/build" --target glass-meridian || fail "building the demo failed"
   step "starting the demo"
   exec "$here/build/bin/glass-meridian"
+fi
+
+if [[ "$mode" == package ]]; then
+  step "building what is installed in build"
+  configure build "${gcc_tree[@]}"
+  cmake --build "$here/build" --target gm_installables || fail "building what is installed failed"
+  step "making the package"
+  rm -rf "$here/build/package"
+  cpack --config "$here/build/CPackConfig.cmake" -B "$here/build/package" >/dev/null || fail "cpack failed"
+  deb=("$here"/build/package/*.deb)
+  step "lintian"
+  lint_status=0
+  lintian --fail-on error "${deb[@]}" >"$here/build/lintian.txt" 2>&1 || lint_status=$?
+  grep -v "running with root privileges" "$here/build/lintian.txt" || true
+  ((lint_status == 0)) || fail "lintian reports errors in ${deb[*]}"
+  step "package: ${deb[*]}"
+  exit 0
 fi
 
 werror=OFF
@@ -79,7 +115,7 @@ werror=OFF
 status=0
 # Tests that need an X server start one of their own (tests/support/run_on_xvfb.sh).
 ctest_args=(--output-on-failure --timeout 300 -j2)
-build build -DGM_WERROR=$werror
+build build "${gcc_tree[@]}" -DGM_WERROR=$werror
 # The gcc tree's tests run while the sanitizer tree builds: many of them wait
 # on windows, clocks and child programs, and the build fills those gaps. Their
 # output follows the build.

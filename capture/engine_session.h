@@ -2,7 +2,9 @@
 // sound off, headless unless a window was asked for.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,36 @@
 #include "host/engine_fluxcore.h"
 
 namespace capture {
+
+// Read-back without stalling the renderer: one pixel buffer object for each
+// frame of the writer's pool. read() returns at once (the GL copies once the
+// drawing is done); map() waits for that copy and gives the pixels, valid
+// until the next read() of the slot or the destruction. Needs the engine's
+// context current throughout.
+class PixelBuffers {
+public:
+    PixelBuffers(int width, int height, std::size_t slots);
+    ~PixelBuffers();  // unmaps and deletes the buffers
+
+    PixelBuffers(const PixelBuffers&) = delete;
+    PixelBuffers& operator=(const PixelBuffers&) = delete;
+
+    void read(std::size_t slot);          // the drawn picture, BGR, into the slot's buffer
+    std::uint8_t* map(std::size_t slot);  // throws std::runtime_error on a GL failure
+
+private:
+    struct Slot {
+        unsigned int buffer = 0;
+        void* fence = nullptr;  // GLsync of the slot's last read()
+        std::uint8_t* mapped = nullptr;
+    };
+    void unmap(Slot& slot) noexcept;
+    void release() noexcept;
+
+    int width_;
+    int height_;
+    std::vector<Slot> slots_;
+};
 
 class EngineSession {
 public:
@@ -26,7 +58,13 @@ public:
     // own frame sequence.
     void render(double timeMs);
     void waitForGl();           // until the frame's drawing is done
-    void readBack(Frame& frame);  // RGBA, rows bottom to top
+    // The picture, BGR with rows bottom to top, through pixel buffers:
+    // prepareReadBack(n) once (slots 0..n-1), then for each frame
+    // startReadBack(slot) right after render() and finishReadBack(slot) when
+    // its pixels are needed, in any later order.
+    void prepareReadBack(std::size_t slots);
+    void startReadBack(std::size_t slot);
+    std::uint8_t* finishReadBack(std::size_t slot);
     void present();             // shows the frame when there is a window
 
     // The archive file, or false if it has none by that name.
@@ -34,6 +72,7 @@ public:
 
 private:
     glassmeridian::FluxcoreEngine engine_;
+    std::unique_ptr<PixelBuffers> pixelBuffers_;  // deleted before the engine shuts down
     int width_;
     int height_;
     bool window_;

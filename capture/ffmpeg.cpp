@@ -42,7 +42,7 @@ std::vector<std::string> buildFfmpegArgs(const VideoRequest& r) {
     const double duration = static_cast<double>(r.frameCount) / r.fps;
     std::vector<std::string> args = {
         "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
-        "-f", "rawvideo", "-pix_fmt", "rgb24",
+        "-f", "rawvideo", "-pix_fmt", "bgr24",
         "-video_size", std::to_string(r.width) + "x" + std::to_string(r.height),
         "-framerate", std::to_string(r.fps),
         "-i", "pipe:0",
@@ -54,6 +54,9 @@ std::vector<std::string> buildFfmpegArgs(const VideoRequest& r) {
     }
     args.insert(args.end(), {"-map", "0:v"});
     if (audio) args.insert(args.end(), {"-map", "1:a"});
+    // The frames arrive bottom row first; vflip only steps through the rows
+    // backwards (no copy) on the way to the colour conversion.
+    args.insert(args.end(), {"-vf", "vflip"});
     args.insert(args.end(), r.format.videoArgs.begin(), r.format.videoArgs.end());
     if (r.format.x264) args.insert(args.end(), {"-preset", r.preset, "-crf", std::to_string(r.crf)});
     if (audio) {
@@ -381,13 +384,9 @@ VideoSink::VideoSink(const std::string& ffmpeg, VideoRequest request, const std:
     : file_(finalPath) {
     request.outputPath = file_.path();
     pipe_ = std::make_unique<FfmpegPipe>(ffmpeg, buildFfmpegArgs(request), cancel);
-    rgb_.resize(static_cast<std::size_t>(request.width) * request.height * 3);
 }
 
-void VideoSink::consume(const Frame& frame) {
-    rgbaBottomUpToRgb(frame.rgba.data(), frame.width, frame.height, rgb_.data());
-    pipe_->write(rgb_.data(), rgb_.size());
-}
+void VideoSink::consume(const Frame& frame) { pipe_->write(frame.bgr, frame.bytes()); }
 
 void VideoSink::finish() {
     pipe_->finish();

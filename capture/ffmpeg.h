@@ -40,7 +40,7 @@ struct VideoRequest {
     std::int64_t frameCount = 0;
     VideoFormat format;
     int crf = 18;
-    std::string preset = "veryfast";
+    std::string preset = "ultrafast";
     // Soundtrack file (empty: a video without audio) and where the music
     // starts, in ms from the first frame: positive delays it by silence,
     // negative starts the song that far into itself.
@@ -49,8 +49,8 @@ struct VideoRequest {
     std::string outputPath;  // where ffmpeg writes (the temporary name)
 };
 
-// Arguments after the program name. Frames arrive as packed rgb24 rows, top
-// row first. The video is exactly frameCount / fps long; the audio is padded
+// Arguments after the program name. Frames arrive as packed bgr24 rows, bottom
+// row first (as the GL reads them back); ffmpeg flips them. The video is exactly frameCount / fps long; the audio is padded
 // with silence or cut to that length.
 std::vector<std::string> buildFfmpegArgs(const VideoRequest& request);
 
@@ -121,7 +121,7 @@ bool songDecodesCleanly(const std::vector<std::uint8_t>& ogg, std::string& why);
 // Extensions videoFormatFor knows, for messages.
 const char* knownVideoExtensions();
 
-// Frames as rgb24 into an ffmpeg child that writes the video under a
+// Frames as they were read back (bgr24, bottom row first) into an ffmpeg child that writes the video under a
 // temporary name; finish() renames it once ffmpeg exited with success.
 class VideoSink : public FrameSink {
 public:
@@ -137,7 +137,6 @@ public:
 private:
     PartialFile file_;
     std::unique_ptr<FfmpegPipe> pipe_;
-    std::vector<std::uint8_t> rgb_;
 };
 
 }  // namespace capture

@@ -28,12 +28,17 @@ std::vector<double> evenTimes(std::int64_t fromMs, std::int64_t toMs, int cells)
     return times;
 }
 
-FrameWriter::FrameWriter(FrameSink& sink, int width, int height, std::size_t buffers)
+FrameWriter::FrameWriter(FrameSink& sink, int width, int height, std::size_t buffers, Pixels pixels)
     : sink_(sink), pool_(buffers == 0 ? 1 : buffers) {
-    for (Frame& f : pool_) {
+    for (std::size_t i = 0; i < pool_.size(); ++i) {
+        Frame& f = pool_[i];
         f.width = width;
         f.height = height;
-        f.rgba.resize(static_cast<std::size_t>(width) * height * 4);
+        f.slot = i;
+        if (pixels == Pixels::Owned) {
+            f.storage.resize(f.bytes());
+            f.bgr = f.storage.data();
+        }
         free_.push_back(&f);
     }
     thread_ = std::thread([this] { run(); });

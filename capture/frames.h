@@ -35,13 +35,21 @@ private:
 // fromMs, one step of (toMs - fromMs) / cells between neighbours.
 std::vector<double> evenTimes(std::int64_t fromMs, std::int64_t toMs, int cells);
 
-// One read-back: RGBA rows bottom to top, as glReadPixels gives them.
+// One read-back: packed BGR rows (3 bytes a pixel, no padding) bottom to top,
+// as glReadPixels gives them; ffmpeg flips them and converts them to YUV.
 struct Frame {
     std::int64_t index = 0;  // 0-based within the run
     double timeMs = 0.0;     // demo time it shows
     int width = 0;
     int height = 0;
-    std::vector<std::uint8_t> rgba;
+    std::size_t slot = 0;    // its place in the writer's pool, fixed for its life
+    // bytes() of pixels. Owned frames point into `storage`; a pool of
+    // borrowed frames gets it set by the caller before each submit() (a
+    // mapped pixel buffer) and must keep it valid until the frame comes back.
+    std::uint8_t* bgr = nullptr;
+    std::vector<std::uint8_t> storage;
+
+    std::size_t bytes() const { return static_cast<std::size_t>(width) * height * 3; }
 };
 
 // Where frames go. consume() runs on the writer thread, one frame at a time
@@ -59,8 +67,11 @@ public:
 
 class FrameWriter {
 public:
-    // `buffers` frame buffers of width x height RGBA each.
-    FrameWriter(FrameSink& sink, int width, int height, std::size_t buffers = 3);
+    enum class Pixels { Owned, Borrowed };
+    // A pool of `buffers` frames of width x height. Owned: each with its own
+    // storage. Borrowed: none; the caller points each frame at its
+    // pixels before submit().
+    FrameWriter(FrameSink& sink, int width, int height, std::size_t buffers = 3, Pixels pixels = Pixels::Owned);
     ~FrameWriter();  // abandons unless finish() completed
 
     FrameWriter(const FrameWriter&) = delete;
@@ -70,6 +81,7 @@ public:
     // thread's failure if it had one. Returns nullptr once *cancel is set.
     Frame* acquire(const std::atomic<bool>* cancel = nullptr);
     void submit(Frame* frame);  // queues a filled buffer from acquire()
+    std::size_t poolSize() const { return pool_.size(); }
 
     // Waits until every queued frame is consumed, then completes the sink.
     // Throws the first failure of the writer thread or of the sink.

@@ -14,6 +14,10 @@ int main(int argc, char** argv) {
             std::fputs(usageText().c_str(), stdout);
             return 0;
         }
+        if (options.mode == Mode::Version) {
+            std::fputs(versionText().c_str(), stdout);
+            return 0;
+        }
         installInterruptHandlers();
         runCapture(options);
         return 0;

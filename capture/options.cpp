@@ -85,7 +85,7 @@ void resolveMode(Options& o, bool haveOutput, bool bench, const std::string& she
 
 Options parseOptions(int argc, const char* const* argv) {
     Options o;
-    bool haveOutput = false, bench = false, help = false, rangeGiven = false;
+    bool haveOutput = false, bench = false, help = false, version = false, rangeGiven = false;
     std::string sheet;
 
     using Handler = std::function<void(const std::string&)>;
@@ -129,8 +129,10 @@ Options parseOptions(int argc, const char* const* argv) {
         {"--window", [&] { o.window = true; }},
         {"--no-audio", [&] { o.audio = false; }},
         {"--log", [&] { o.engineLog = true; }},
+        {"--stats", [&] { o.stats = true; }},
         {"-h", [&] { help = true; }},
         {"--help", [&] { help = true; }},
+        {"--version", [&] { version = true; }},
     };
 
     for (int i = 1; i < argc; ++i) {
@@ -160,8 +162,8 @@ Options parseOptions(int argc, const char* const* argv) {
             throw UsageError("unexpected argument '" + arg + "' (the output goes after -o)");
         }
     }
-    if (help) {
-        o.mode = Mode::Help;
+    if (help || version) {
+        o.mode = help ? Mode::Help : Mode::Version;
         return o;
     }
     resolveMode(o, haveOutput, bench, sheet, rangeGiven);
@@ -220,9 +222,9 @@ std::string archivePath(const Options& options) {
 
 std::string usageText() {
     const Options defaults;
-    return R"(usage: glass-meridian-capture [options] -o OUTPUT
-       glass-meridian-capture [options] --bench
-       glass-meridian-capture [options] --contact-sheet FILE.png
+    return R"(Usage: glass-meridian-capture [options] -o OUTPUT
+  or:  glass-meridian-capture [options] --bench
+  or:  glass-meridian-capture [options] --contact-sheet FILE.png
 
 Renders Glass Meridian frame by frame on a fixed clock (frame n at n*1000/fps ms
 after --from), so the same command gives the same frames every time. Runs
@@ -244,14 +246,24 @@ Options:
   --grid CxR              contact sheet columns x rows (default 4x3)
   --thumb-width PX        contact sheet picture width (default 256)
   --no-audio              leave the soundtrack out of a video
-  --crf N, --preset NAME  x264 quality (default 18) and speed (default veryfast)
+  --crf N, --preset NAME  x264 quality (default 18) and speed (default ultrafast:
+                          the least CPU beside the renderer; slower presets give
+                          smaller files of the same quality)
   --ffmpeg PROGRAM        the ffmpeg to run (default: ffmpeg from PATH)
   --data FILE             the data archive, relative to the working folder
-                          (default )" + defaults.archive + R"( beside the program)
+                          (default )" + defaults.archive + R"( beside the program, or installed
+                          in ../share/glass-meridian from the program's folder)
   --window                show the frames in a window instead of rendering headless
   --log                   the engine's log on stderr
+  --stats                 when done, print the time taken and the peak memory
+                          (this program's and ffmpeg's)
   -h, --help              this text
+  --version               the program's version
 )";
+}
+
+std::string versionText() {
+    return std::string("glass-meridian-capture (Glass Meridian) ") + GM_VERSION + "\n";
 }
 
 }  // namespace capture

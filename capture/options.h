@@ -36,6 +36,7 @@ bool isPngName(const std::string& name);
 
 enum class Mode {
     Help,          // print the usage text
+    Version,       // print the program's name and version
     Video,         // -o NAME.mp4 (or another container): ffmpeg child process
     PngSequence,   // -o NAME%05d.png: one PNG per frame
     SinglePng,     // -o NAME.png with --frame-at MS
@@ -55,11 +56,12 @@ struct Options {
     bool window = false;         // show the frames in a window instead of rendering headless
     bool audio = true;           // mux the soundtrack into a video
     int crf = 18;                // x264 constant rate factor
-    std::string preset = "veryfast";  // x264 speed preset
+    std::string preset = "ultrafast";  // x264 speed preset
     std::string ffmpeg = "ffmpeg";    // program name (looked up in PATH) or path
     std::string archive = glassmeridian::production::kArchive;
     bool archiveGiven = false;   // --data: a path relative to the working folder
     bool engineLog = false;
+    bool stats = false;          // print the time taken and the peak memory when done
     int gridColumns = 4;         // contact sheet
     int gridRows = 3;
     int thumbWidth = 256;
@@ -70,10 +72,14 @@ Options parseOptions(int argc, const char* const* argv);
 
 // The archive to open: a --data path made absolute (so it is the user's file,
 // never one of that name beside the program); otherwise the default name,
-// which the engine looks for beside the program.
+// which the engine looks for beside the program, then where an installed
+// tree keeps it (fluxcore/dms.h, dmsInitEx).
 std::string archivePath(const Options& options);
 
 // The --help text.
 std::string usageText();
+// The --version text: the one line "glass-meridian-capture (Glass Meridian)
+// VERSION", the form help2man reads.
+std::string versionText();
 
 }  // namespace capture

@@ -29,16 +29,16 @@
 
 namespace capture {
 
-void rgbaBottomUpToRgb(const std::uint8_t* rgba, int width, int height, std::uint8_t* rgb) {
+void bgrBottomUpToRgb(const std::uint8_t* bgr, int width, int height, std::uint8_t* rgb) {
     const std::size_t w = static_cast<std::size_t>(width);
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* src = rgba + static_cast<std::size_t>(height - 1 - y) * w * 4;
+        const std::uint8_t* src = bgr + static_cast<std::size_t>(height - 1 - y) * w * 3;
         std::uint8_t* dst = rgb + static_cast<std::size_t>(y) * w * 3;
         for (std::size_t x = 0; x < w; ++x) {
-            dst[0] = src[0];
+            dst[0] = src[2];
             dst[1] = src[1];
-            dst[2] = src[2];
-            src += 4;
+            dst[2] = src[0];
+            src += 3;
             dst += 3;
         }
     }
@@ -181,7 +181,7 @@ void ContactSheet::drawText(int x, int y, int clipRight, const std::string& text
 
 Image frameImage(const Frame& frame) {
     Image image(frame.width, frame.height);
-    rgbaBottomUpToRgb(frame.rgba.data(), frame.width, frame.height, image.rgb.data());
+    bgrBottomUpToRgb(frame.bgr, frame.width, frame.height, image.rgb.data());
     return image;
 }
 

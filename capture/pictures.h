@@ -24,9 +24,9 @@ struct Image {
     const std::uint8_t* pixel(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
 };
 
-// An RGBA read-back (rows bottom to top, as glReadPixels gives them) as RGB
-// rows top to bottom; alpha is dropped. `rgb` holds width * height * 3 bytes.
-void rgbaBottomUpToRgb(const std::uint8_t* rgba, int width, int height, std::uint8_t* rgb);
+// A BGR read-back (rows bottom to top, as glReadPixels gives them) as RGB
+// rows top to bottom. `rgb` holds width * height * 3 bytes.
+void bgrBottomUpToRgb(const std::uint8_t* bgr, int width, int height, std::uint8_t* rgb);
 
 // The picture scaled to width x height; every target pixel is the mean of the
 // source pixels it covers (whole pixels, so the result is exact and repeatable).

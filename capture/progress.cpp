@@ -87,6 +87,12 @@ long peakRssKiB() {
     return usage.ru_maxrss;
 }
 
+long peakChildRssKiB() {
+    struct rusage usage {};
+    if (::getrusage(RUSAGE_CHILDREN, &usage) != 0) return 0;
+    return usage.ru_maxrss;
+}
+
 double processCpuSeconds() {
     struct rusage usage {};
     if (::getrusage(RUSAGE_SELF, &usage) != 0) return 0.0;
@@ -106,6 +112,16 @@ std::string formatBenchReport(const FrameTimeStats& s, int width, int height, lo
                   s.frames ? cpuSeconds * 1000.0 / static_cast<double>(s.frames) : 0.0, cpuSeconds,
                   static_cast<double>(peakKiB) / 1024.0);
     return text;
+}
+
+std::string formatRunStats(double wallSeconds, long peakKiB, long childPeakKiB) {
+    char text[256];
+    int n = std::snprintf(text, sizeof text, "wall time:    %.2f s\npeak RSS:     %.1f MiB", wallSeconds,
+                          static_cast<double>(peakKiB) / 1024.0);
+    if (childPeakKiB > 0 && n > 0 && static_cast<std::size_t>(n) < sizeof text)
+        n += std::snprintf(text + n, sizeof text - static_cast<std::size_t>(n), " (ffmpeg %.1f MiB)",
+                           static_cast<double>(childPeakKiB) / 1024.0);
+    return std::string(text) + "\n";
 }
 
 }  // namespace capture

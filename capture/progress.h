@@ -52,11 +52,14 @@ struct FrameTimeStats {
 FrameTimeStats summarizeFrameTimes(std::vector<double> frameMs);
 
 long peakRssKiB();           // getrusage ru_maxrss of this process
+long peakChildRssKiB();      // the largest ru_maxrss of the children waited for (ffmpeg)
 double processCpuSeconds();  // user + system time of all threads of this process so far
 
 // The report printed by --bench. cpuSeconds: processor time the frames took
 // (every thread, so a multi-threaded renderer can exceed the wall time);
 // unlike the frame times it hardly changes when other work shares the machine.
 std::string formatBenchReport(const FrameTimeStats& stats, int width, int height, long peakKiB, double cpuSeconds);
+// --stats: the whole run's wall time and peak memory (a child's only if it had one).
+std::string formatRunStats(double wallSeconds, long peakKiB, long childPeakKiB);
 
 }  // namespace capture

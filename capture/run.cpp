@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <memory>
 
 #include "capture/engine_session.h"
@@ -23,23 +24,41 @@ namespace {
 using glassmeridian::production::kSongFile;
 constexpr auto kSongStartMs = static_cast<std::int64_t>(glassmeridian::production::kSongStartMs);
 
+// Frames read back but not yet handed to the writer: frame i is handed on
+// once frame i + kReadBackLag has been drawn, so the rasteriser finishes one
+// frame while this thread feeds it the next. The writer's pool holds these,
+// one frame being written and one queued for it.
+constexpr std::size_t kReadBackLag = 1;
+constexpr std::size_t kFramesInFlight = kReadBackLag + 2;
+
 // Renders each time in order and hands the frames to the sink through the
-// writer thread; frame i gets index i.
+// writer thread; frame i gets index i. The pixels stay in the GL's pixel
+// buffers, mapped, until the sink has consumed them.
 void renderTo(EngineSession& engine, const Options& options, const std::vector<double>& times, FrameSink& sink) {
     ProgressBar progress(static_cast<std::int64_t>(times.size()), ProgressBar::stderrIsTerminal());
-    FrameWriter writer(sink, options.width, options.height);
+    engine.prepareReadBack(kFramesInFlight);
+    FrameWriter writer(sink, options.width, options.height, kFramesInFlight, FrameWriter::Pixels::Borrowed);
+    std::deque<Frame*> reading;  // read-back started, oldest first
+    const auto handOn = [&] {
+        Frame* frame = reading.front();
+        reading.pop_front();
+        frame->bgr = engine.finishReadBack(frame->slot);
+        writer.submit(frame);
+        progress.update(frame->index + 1);
+    };
     try {
         for (std::size_t i = 0; i < times.size(); ++i) {
             Frame* frame = writer.acquire(&interruptFlag());
             if (!frame) throw Interrupted();
             engine.render(times[i]);
-            engine.readBack(*frame);
+            engine.startReadBack(frame->slot);
             engine.present();
             frame->index = static_cast<std::int64_t>(i);
             frame->timeMs = times[i];
-            writer.submit(frame);
-            progress.update(static_cast<std::int64_t>(i + 1));
+            reading.push_back(frame);
+            if (reading.size() > kReadBackLag) handOn();
         }
+        while (!reading.empty()) handOn();  // the last frames
         writer.finish();
     } catch (const Interrupted&) {
         throw;
@@ -164,7 +183,8 @@ void bench(EngineSession& engine, const Options& options, const std::vector<doub
 }  // namespace
 
 void runCapture(const Options& options) {
-    if (options.mode == Mode::Help) return;
+    if (options.mode == Mode::Help || options.mode == Mode::Version) return;
+    const auto started = std::chrono::steady_clock::now();
     // Everything that can be refused is refused before the engine starts.
     std::string ffmpeg;
     if (options.mode == Mode::Video) {
@@ -188,6 +208,10 @@ void runCapture(const Options& options) {
     const std::unique_ptr<FrameSink> sink =
         makeSink(engine, options, ffmpeg, static_cast<std::int64_t>(times.size()), song);
     renderTo(engine, options, times, *sink);
+    if (options.stats) {
+        const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        std::fputs(formatRunStats(wall, peakRssKiB(), peakChildRssKiB()).c_str(), stdout);
+    }
 }
 
 namespace {

@@ -142,7 +142,7 @@ LaunchRequest parseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string usageText() {
-    return R"(usage: glass-meridian [options]
+    return R"(Usage: glass-meridian [options]
 
 Plays the Glass Meridian demo (49 seconds, with music). Without options it
 shows the setup dialog; any option that sets a choice starts the demo at once,

@@ -12,7 +12,8 @@ public:
 
     virtual void setLogging(bool enabled) = 0;
     // Opens the window in the settings' mode (size, colour depth, "Sehen",
-    // "Hören", "Warten") and the archive; logging is setLogging's.
+    // "Hören", "Warten") on the settings' monitor, and the archive; logging is
+    // setLogging's.
     virtual bool initEx(const LaunchSettings& settings, const char* archive) = 0;
     virtual void addFont(int cellWidth, int cellHeight, const char* file) = 0;
     virtual void addTexture(const char* file) = 0;  // a picture the effects draw with

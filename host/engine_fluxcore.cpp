@@ -1,5 +1,5 @@
-// FluxcoreEngine: each operation is the engine call of the same name (the two
-// clears are OpenGL's own).
+// FluxcoreEngine: each operation is the engine call of the same name (initEx
+// sets the monitor first; the two clears are OpenGL's own).
 #include "host/engine_fluxcore.h"
 
 #include <GL/gl.h>
@@ -14,6 +14,7 @@ namespace fc = QUASAR_FLUXCORE;
 void FluxcoreEngine::setLogging(bool enabled) { fc::dmsSetLogging(enabled); }
 
 bool FluxcoreEngine::initEx(const LaunchSettings& settings, const char* archive) {
+    fc::dmsSetDisplay(settings.display);
     return fc::dmsInitEx(settings.width, settings.height, settings.colourBits, settings.seeOption,
                          settings.hearOption, settings.waitOption, archive);
 }

@@ -230,4 +230,17 @@ std::string locateArchive(const std::string& name, const std::vector<std::string
     return fs::exists(given, error) ? name : std::string();
 }
 
+std::vector<std::string> archiveFolders(const std::string& programFolder, const std::string& dataFromProgram,
+                                        const std::string& configuredDataFolder) {
+    std::vector<std::string> folders;
+    if (!programFolder.empty()) {
+        folders.push_back(programFolder);
+        if (!dataFromProgram.empty()) {
+            folders.push_back((std::filesystem::path(programFolder) / dataFromProgram).lexically_normal().string());
+        }
+    }
+    if (!configuredDataFolder.empty()) folders.push_back(configuredDataFolder);
+    return folders;
+}
+
 }  // namespace fluxcore

@@ -57,4 +57,14 @@ private:
 // the working folder. Empty when it is nowhere.
 std::string locateArchive(const std::string& name, const std::vector<std::string>& folders);
 
+// The folders for locateArchive, in order: the program's own folder (the
+// build tree keeps data.pak beside the programs), the installed data folder
+// relative to it (`dataFromProgram`, e.g. "../share/glass-meridian": an
+// installed tree works from any prefix it is copied or unpacked to), then the
+// data folder the build was configured to install to (`configuredDataFolder`,
+// absolute). Empty or unknown entries are left out; the relative one is
+// normalised lexically (the program folder comes with its links resolved).
+std::vector<std::string> archiveFolders(const std::string& programFolder, const std::string& dataFromProgram,
+                                        const std::string& configuredDataFolder);
+
 }  // namespace fluxcore

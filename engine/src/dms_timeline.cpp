@@ -14,8 +14,9 @@ void dmsInitEffects() { fluxcore::engine().timeline.initAll(); }
 
 void dmsRun() {
     fluxcore::Engine& e = fluxcore::engine();
-    if (e.window) {
-        // Follows the drawable should the desktop resize a fullscreen window.
+    if (e.window && !e.fullscreenPicture) {
+        // Follows the drawable should the desktop resize the window (full
+        // screen follows it when the picture is presented).
         int w = 0, h = 0;
         e.window->drawableSize(w, h);
         const fluxcore::Viewport view = fluxcore::letterbox(e.mode.width, e.mode.height, w, h);

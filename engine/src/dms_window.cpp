@@ -1,12 +1,23 @@
-// The public window operations: the window handle and its caption.
+// The public window operations: the monitor, the window handle, presenting
+// the frame and the caption.
 #include "engine.h"
 #include "fluxcore/dms.h"
 
 namespace QUASAR_FLUXCORE {
 
+void dmsSetDisplay(int index) { fluxcore::engine().mode.display = index; }
+
 DmsHdc dmsGetHDC() {
     fluxcore::Engine& e = fluxcore::engine();
     return e.window ? e.window->handle() : nullptr;
+}
+
+void dmsPresentFrame() {
+    fluxcore::Engine& e = fluxcore::engine();
+    if (!e.window || !e.fullscreenPicture) return;
+    int w = 0, h = 0;
+    e.window->drawableSize(w, h);
+    e.fullscreenPicture->present(w, h);
 }
 
 void dmsSetWindowTitle(const char* title) {

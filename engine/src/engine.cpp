@@ -36,6 +36,7 @@ void Engine::release() {
         logf("closing %s", archive->path().c_str());
         archive.reset();
     }
+    fullscreenPicture.reset();  // while the window's context is still current
     if (window) {
         if (stats.frames > 1 && stats.lastMs > stats.firstMs) {
             const double seconds = (stats.lastMs - stats.firstMs) / 1000.0;

@@ -13,6 +13,7 @@
 #include "fluxcore/texture.h"
 #include "gl_state.h"
 #include "image.h"
+#include "offscreen_picture.h"
 #include "platform/window.h"
 #include "texture_store.h"
 #include "timeline.h"
@@ -46,16 +47,25 @@ struct Engine {
     std::vector<std::string> pictures;  // asked for by dmsAddTexture, in order
     std::unique_ptr<Archive> archive;
     std::unique_ptr<platform::Window> window;
+    std::unique_ptr<OffscreenPicture> fullscreenPicture;  // full screen only: what the frames draw into
 
     Engine();
     // Releases everything dmsShutDown releases: song, effects, textures,
-    // fonts, archive, window. Keeps the settings (clock).
+    // fonts, archive, the full-screen picture, window. Keeps the settings
+    // (clock, display).
     void release();
     // release(), then every setting back as before dmsInitEx.
     void resetToDefaults();
 };
 
 Engine& engine();
+
+// Sets up where the frames are drawn, with the context current: windowed,
+// straight into the window, the viewport letterbox(mode, drawable); full
+// screen, into a new OffscreenPicture of the mode's size, the viewport the
+// whole picture. Then clears it and sets the 3D projection. Failures are
+// OffscreenPicture's.
+void startDrawing(Engine& e, int drawableWidth, int drawableHeight);
 
 // The audio module's playing song as the clock steers it.
 class AudioSong : public SongControl {

@@ -1,9 +1,10 @@
-// The state cache and the letter-box computation.
+// The state cache, the letter-box computation and the extension lookup.
 #include "gl_state.h"
 
 #include <GL/gl.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "failure.h"
 #include "fluxcore/dms.h"
@@ -70,6 +71,17 @@ Viewport letterbox(int modeWidth, int modeHeight, int drawableWidth, int drawabl
         view.y = (drawableHeight - view.height) / 2;
     }
     return view;
+}
+
+bool listsExtension(const char* extensions, const char* name) {
+    if (!extensions || !name || !*name) return false;
+    const std::size_t length = std::strlen(name);
+    for (const char* at = std::strstr(extensions, name); at; at = std::strstr(at + 1, name)) {
+        const bool startsWord = at == extensions || at[-1] == ' ';
+        const bool endsWord = at[length] == ' ' || at[length] == '\0';
+        if (startsWord && endsWord) return true;
+    }
+    return false;
 }
 
 }  // namespace fluxcore

@@ -1,6 +1,7 @@
 // GlStateCache: the engine's cached capability switches and blend factors.
 // After reset() every value is unknown, so the next switch always reaches GL;
-// from then on a switch to the value GL already holds makes no call.
+// from then on a switch to the value GL already holds makes no call. Beside it
+// the picture's placement in the drawable and the extension-list lookup.
 #pragma once
 
 #include <array>
@@ -38,5 +39,9 @@ struct Viewport {
 // The largest rectangle of the mode's aspect ratio centred in the drawable
 // area: letter-boxed on a taller display, pillar-boxed on a wider one.
 Viewport letterbox(int modeWidth, int modeHeight, int drawableWidth, int drawableHeight);
+
+// Whether a GL_EXTENSIONS string (names separated by spaces) lists `name`
+// as a whole word; false for a null list.
+bool listsExtension(const char* extensions, const char* name);
 
 }  // namespace fluxcore

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "failure.h"
+#include "gl_state.h"
 #include "image.h"
 
 namespace fluxcore {
@@ -24,20 +25,7 @@ TextureLimits textureLimitsFrom(const char* version, const char* extensions, int
     TextureLimits limits;
     limits.maxSize = maxSize > 0 ? maxSize : 64;  // 64 is the least any GL 1.x implementation takes
     const int major = version ? std::atoi(version) : 0;
-    bool extension = false;
-    if (extensions) {
-        const char* wanted = "GL_ARB_texture_non_power_of_two";
-        const std::size_t length = std::strlen(wanted);
-        for (const char* at = std::strstr(extensions, wanted); at; at = std::strstr(at + 1, wanted)) {
-            const bool startsWord = at == extensions || at[-1] == ' ';
-            const bool endsWord = at[length] == ' ' || at[length] == '\0';
-            if (startsWord && endsWord) {
-                extension = true;
-                break;
-            }
-        }
-    }
-    limits.nonPowerOfTwo = major >= 2 || extension;
+    limits.nonPowerOfTwo = major >= 2 || listsExtension(extensions, "GL_ARB_texture_non_power_of_two");
     return limits;
 }
 

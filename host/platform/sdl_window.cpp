@@ -3,10 +3,14 @@
 
 #include <SDL.h>
 
+#include "fluxcore/dms.h"
+
 namespace glassmeridian {
 
 void presentFrame(void* window) {
-    if (window) SDL_GL_SwapWindow(static_cast<SDL_Window*>(window));
+    if (!window) return;
+    QUASAR_FLUXCORE::dmsPresentFrame();
+    SDL_GL_SwapWindow(static_cast<SDL_Window*>(window));
 }
 
 void drawableSize(void* window, int& width, int& height) {

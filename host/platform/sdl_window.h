@@ -5,7 +5,8 @@
 
 namespace glassmeridian {
 
-// Shows the frame drawn in the window (buffer swap); no-op for a null window.
+// Shows the frame drawn: the engine puts it on the window (dmsPresentFrame),
+// then the buffers are swapped; no-op for a null window.
 void presentFrame(void* window);
 
 // The window's GL drawable size in pixels.

@@ -55,11 +55,12 @@ capture::VideoRequest request(std::int64_t songOffsetMs, const std::string& song
 
 TEST(FfmpegCommand, RawFramesInVideoOutWithExactLength) {
     const auto args = capture::buildFfmpegArgs(request(2000));
-    EXPECT_EQ(valueOf(args, "-pix_fmt"), "rgb24");
+    EXPECT_EQ(valueOf(args, "-pix_fmt"), "bgr24") << "frames as read back, no conversion of ours";
+    EXPECT_EQ(valueOf(args, "-vf"), "vflip") << "rows arrive bottom first";
     EXPECT_EQ(valueOf(args, "-video_size"), "320x240");
     EXPECT_EQ(valueOf(args, "-framerate"), "60");
     EXPECT_EQ(valueOf(args, "-t"), "2.000000");
-    EXPECT_EQ(valueOf(args, "-preset"), "veryfast");
+    EXPECT_EQ(valueOf(args, "-preset"), "ultrafast");
     EXPECT_EQ(valueOf(args, "-crf"), "18");
     EXPECT_EQ(valueOf(args, "-c:a"), "aac");
     // The raw stream is the first input and the output comes last, after its muxer.
@@ -227,7 +228,7 @@ TEST_F(FakeFfmpeg, VideoSinkLeavesNoFileWhenFfmpegFails) {
     capture10(script("ffmpeg-ok", "for last; do :; done\ncat > \"${last#file:}\""));
     struct stat st {};
     ASSERT_EQ(::stat(out.c_str(), &st), 0);
-    EXPECT_EQ(st.st_size, 10 * 64 * 48 * 3) << "rgb24 frames, alpha dropped";
+    EXPECT_EQ(st.st_size, 10 * 64 * 48 * 3) << "bgr24 frames as read back, nothing dropped or added";
     EXPECT_FALSE(exists(out + ".partial"));
 }
 

@@ -35,7 +35,7 @@ public:
         if (delayMs) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
         if (frame.index == failAt) throw std::runtime_error("disk full at frame " + std::to_string(frame.index));
         indices.push_back(frame.index);
-        firstBytes.push_back(frame.rgba[0]);
+        firstBytes.push_back(frame.bgr[0]);
     }
     void finish() override { ++finished; }
     void interrupt() noexcept override { ++interrupted; }
@@ -47,7 +47,7 @@ int pump(FrameWriter& writer, int count) {
     for (int i = 0; i < count; ++i) {
         Frame* f = writer.acquire();
         f->index = i;
-        f->rgba[0] = static_cast<std::uint8_t>(i * 3);
+        f->bgr[0] = static_cast<std::uint8_t>(i * 3);
         writer.submit(f);
     }
     return count;

@@ -64,13 +64,20 @@ TEST(CaptureOptions, OutputNameSelectsTheMode) {
     EXPECT_EQ(sheet.thumbWidth, 200);
 
     EXPECT_EQ(parse({"-o", "demo.gif", "--help"}).mode, Mode::Help) << "help is given even for a request it would refuse";
+    EXPECT_EQ(parse({"--version"}).mode, Mode::Version);
+    EXPECT_EQ(parse({"--version", "--help"}).mode, Mode::Help);
+    EXPECT_THROW(parse({"--version=2"}), UsageError);
+    EXPECT_EQ(capture::versionText().rfind("glass-meridian-capture (Glass Meridian) 1.", 0), 0u) << capture::versionText();
 }
 
 TEST(CaptureOptions, ValuesAndFlags) {
     const Options o = parse({"-o", "a.mp4", "--fps", "30", "--from", "1500", "--to=3500", "--no-audio", "--window",
                              "--crf", "23", "--preset", "slow", "--ffmpeg", "/opt/ff/ffmpeg", "--data", "x.pak",
-                             "--log"});
+                             "--log", "--stats"});
     EXPECT_EQ(o.fps, 30);
+    EXPECT_TRUE(o.stats);
+    EXPECT_FALSE(parse({"-o", "a.mp4"}).stats);
+    EXPECT_EQ(parse({"-o", "a.mp4"}).preset, "ultrafast");
     EXPECT_EQ(o.fromMs, 1500);
     EXPECT_EQ(o.toMs, 3500);
     EXPECT_FALSE(o.audio);

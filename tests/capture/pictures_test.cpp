@@ -19,13 +19,14 @@ using capturetest::decodePicture;
 bool fileExists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
 
 
-TEST(ReadBack, RowsAreFlippedAndAlphaDropped) {
-    // 2 x 3 RGBA, bottom row first: row r, column c holds (10r + c, 100 + r, 200 + c, alpha 7).
-    std::vector<std::uint8_t> rgba;
+TEST(ReadBack, RowsAreFlippedAndColoursReordered) {
+    // 2 x 3 BGR, bottom row first: row r, column c holds red 10r + c, green
+    // 100 + r, blue 200 + c (stored blue first).
+    std::vector<std::uint8_t> bgr;
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 2; ++c) rgba.insert(rgba.end(), {std::uint8_t(10 * r + c), std::uint8_t(100 + r), std::uint8_t(200 + c), 7});
+        for (int c = 0; c < 2; ++c) bgr.insert(bgr.end(), {std::uint8_t(200 + c), std::uint8_t(100 + r), std::uint8_t(10 * r + c)});
     std::vector<std::uint8_t> rgb(2 * 3 * 3);
-    capture::rgbaBottomUpToRgb(rgba.data(), 2, 3, rgb.data());
+    capture::bgrBottomUpToRgb(bgr.data(), 2, 3, rgb.data());
     // Top row of the picture is the last row read back.
     EXPECT_EQ((std::vector<std::uint8_t>(rgb.begin(), rgb.begin() + 6)),
               (std::vector<std::uint8_t>{20, 102, 200, 21, 102, 201}));

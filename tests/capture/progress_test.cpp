@@ -35,6 +35,12 @@ TEST(BenchStats, MedianPercentileMaxAndRate) {
     EXPECT_DOUBLE_EQ(none.meanFps, 0.0);
 }
 
+TEST(BenchStats, RunStatsNameTheChildOnlyWhenThereWasOne) {
+    EXPECT_EQ(capture::formatRunStats(41.5, 99 * 1024 + 512, 0), "wall time:    41.50 s\npeak RSS:     99.5 MiB\n");
+    EXPECT_EQ(capture::formatRunStats(2.0, 1024, 300 * 1024),
+              "wall time:    2.00 s\npeak RSS:     1.0 MiB (ffmpeg 300.0 MiB)\n");
+}
+
 TEST(BenchStats, ReportNamesEveryFigure) {
     capture::FrameTimeStats s;
     s.frames = 2940;

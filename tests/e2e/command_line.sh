@@ -13,7 +13,7 @@ work_dir="$(mktemp -d)"
 # Without a display.
 env -u DISPLAY -u WAYLAND_DISPLAY "$program" --help >"$work_dir/out" 2>"$work_dir/err"
 rc=$?
-((rc == 0)) && grep -q '^usage: glass-meridian' "$work_dir/out" && [[ ! -s "$work_dir/err" ]] \
+((rc == 0)) && grep -q '^Usage: glass-meridian' "$work_dir/out" && [[ ! -s "$work_dir/err" ]] \
   || fail "--help: exit $rc, stdout '$(head -c 200 "$work_dir/out")', stderr '$(cat "$work_dir/err")'"
 env -u DISPLAY -u WAYLAND_DISPLAY "$program" --version >"$work_dir/out" 2>&1
 rc=$?
@@ -40,22 +40,23 @@ window_size() {
   timeout 5 xdotool getwindowgeometry --shell "$1" | awk -F= '/^WIDTH/ { w = $2 } /^HEIGHT/ { h = $2 } END { print w "x" h }'
 }
 
-# No dialog, a size no radio button offers, near the end, looping.
-start_program "$program" --window --size 320x240 --no-sound --start 48000 --loop
+# No dialog, a size no radio button offers, 9 s before the end, looping. The
+# first caption is read well within those 9 s even on a slow, busy machine.
+start_program "$program" --window --size 320x240 --no-sound --start 40000 --loop
 demo="$(window_id 30 '^Time: [0-9.]+s$')"
 [[ -n "$demo" ]] || fail "no demo window with a 'Time: ...s' caption"
 [[ -z "$(timeout 2 xdotool search --name '^Glass Meridian$' 2>/dev/null)" ]] || fail "the setup dialog was shown"
 [[ "$(window_size "$demo")" == 320x240 ]] || fail "the demo window is $(window_size "$demo"), not 320x240"
 first="$(caption_seconds "$demo")" || fail "no caption"
-awk -v t="$first" 'BEGIN { exit !(t >= 48.0 && t < 49.0) }' || fail "started at ${first}s, expected from 48 s"
+awk -v t="$first" 'BEGIN { exit !(t >= 40.0 && t < 49.0) }' || fail "started at ${first}s, expected from 40 s"
 looped=""
-deadline=$((SECONDS + 15))
+deadline=$((SECONDS + 25))
 while ((SECONDS < deadline)); do
   t="$(caption_seconds "$demo")" || fail "the demo window went away: it did not loop"
   if awk -v t="$t" 'BEGIN { exit !(t > 0.2 && t < 10.0) }'; then looped="$t"; break; fi
   sleep 0.1
 done
-[[ -n "$looped" ]] || fail "the caption did not come back to the start within 15 s"
+[[ -n "$looped" ]] || fail "the caption did not come back to the start within 25 s"
 timeout 5 xdotool windowfocus --sync "$demo" && timeout 5 xdotool key Escape || fail "xdotool could not press Escape"
 wait_exit 10 || fail "the demo did not end within 10 s of Escape"
 ((program_rc == 0)) || fail "exit code $program_rc, expected 0"

@@ -52,8 +52,16 @@ start_program() {
 }
 
 # window_id SECONDS NAME-REGEX: the first visible window whose name matches.
+# Searched again and again rather than with xdotool's --sync, which gives up
+# when a window it looks at vanishes meanwhile (a dialog closing, say).
 window_id() {
-  timeout "$1" xdotool search --sync --onlyvisible --name "$2" 2>/dev/null | head -n 1
+  local deadline=$((SECONDS + $1)) found
+  while ((SECONDS < deadline)); do
+    found="$(timeout 5 xdotool search --onlyvisible --name "$2" 2>/dev/null | head -n 1)"
+    [[ -n "$found" ]] && { echo "$found"; return 0; }
+    sleep 0.1
+  done
+  return 1
 }
 
 # wait_focus SECONDS WINDOW: until WINDOW holds the keyboard focus.
@@ -77,6 +85,16 @@ wait_exit() {
   program_rc=$?
   program_pid=""
   return 0
+}
+
+# wait_log SECONDS TEXT: until the program's output contains TEXT, while it runs.
+wait_log() {
+  local deadline=$((SECONDS + $1))
+  until grep -qF -- "$2" "$program_log" 2>/dev/null; do
+    ((SECONDS < deadline)) || return 1
+    kill -0 "$program_pid" 2>/dev/null || return 1
+    sleep 0.05
+  done
 }
 
 # Milliseconds-free seconds value shown in a "Time: %fs" caption.

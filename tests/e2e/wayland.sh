@@ -54,22 +54,20 @@ xwayland_display() {
   return 1
 }
 
-# press KEY: types KEY into Weston's window on the Xvfb.
-press() {
+# focus_weston: gives Weston's window on the Xvfb the keyboard focus, once,
+# before any client has a window: a focus change while a client holds
+# Weston's keyboard makes Weston take it away from that client.
+focus_weston() {
   local weston_window
   weston_window="$(DISPLAY="$xvfb_display" timeout 10 xdotool search --sync --class weston | head -n 1)"
   [[ -n "$weston_window" ]] || fail "no Weston window on the Xvfb"
-  DISPLAY="$xvfb_display" timeout 10 xdotool windowfocus --sync "$weston_window" key "$1" || fail "could not press $1"
+  DISPLAY="$xvfb_display" timeout 10 xdotool windowfocus --sync "$weston_window" || fail "cannot focus Weston's window"
 }
 
-# wait_log SECONDS TEXT: until the program's output contains TEXT.
-wait_log() {
-  local deadline=$((SECONDS + $1))
-  until grep -qF -- "$2" "$program_log" 2>/dev/null; do
-    ((SECONDS < deadline)) || return 1
-    kill -0 "$program_pid" 2>/dev/null || return 1
-    sleep 0.05
-  done
+# press KEY: types KEY into Weston's window on the Xvfb, which passes it to
+# the client that has Weston's keyboard focus.
+press() {
+  DISPLAY="$xvfb_display" timeout 10 xdotool key "$1" || fail "could not press $1"
 }
 
 end_with_escape() {
@@ -89,6 +87,7 @@ min_and_max() {
 case "$case" in
   native)
     start_weston x11-backend.so --width=1280 --height=800 --debug
+    focus_weston
     start_program env SDL_VIDEODRIVER=wayland WAYLAND_DEBUG=client "$program" --window --size 640x480 \
       --no-sound --no-vsync --start 20000 --log
     wait_log 30 "SDL video driver wayland" || fail "the demo did not open a native Wayland window"
@@ -122,6 +121,7 @@ case "$case" in
     ;;
   xwayland)
     start_weston x11-backend.so --width=1280 --height=800 --xwayland
+    focus_weston
     xw="$(xwayland_display)" || fail "Weston did not announce an Xwayland display"
     start_program env -u WAYLAND_DISPLAY DISPLAY="$xw" "$program" --window --size 640x480 --no-sound --log
     wait_log 30 "SDL video driver x11" || fail "the demo did not open an X11 window through Xwayland"
@@ -131,10 +131,12 @@ case "$case" in
     ;;
   dialog)
     start_weston x11-backend.so --width=1280 --height=800 --xwayland
+    focus_weston
     xw="$(xwayland_display)" || fail "Weston did not announce an Xwayland display"
     start_program env -u WAYLAND_DISPLAY DISPLAY="$xw" "$program" --dialog --window --size 320x240 --no-sound
-    [[ -n "$(DISPLAY="$xw" window_id 30 '^Glass Meridian$')" ]] || fail "the setup dialog did not appear on Xwayland"
-    sleep 0.5
+    dialog="$(DISPLAY="$xw" window_id 30 '^Glass Meridian$')"
+    [[ -n "$dialog" ]] || fail "the setup dialog did not appear on Xwayland"
+    DISPLAY="$xw" wait_focus 10 "$dialog" || fail "the setup dialog did not take the keyboard focus"
     press Return
     [[ -n "$(DISPLAY="$xw" window_id 30 '^Time: [0-9.]+s$')" ]] || fail "Enter in the dialog did not start the demo"
     end_with_escape

@@ -2,6 +2,7 @@
 // engine's small pure helpers (letter-box, archive search, texture sizes).
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -284,6 +285,27 @@ TEST(ArchiveSearch, BesideTheProgramThenTheDataFolderThenAsGiven) {
     const std::string absolute = data.path() + "/data.pak";
     EXPECT_EQ(fluxcore::locateArchive(absolute, folders), absolute);
     EXPECT_EQ(fluxcore::locateArchive(data.path() + "/other.pak", folders), "");
+}
+
+TEST(ArchiveSearch, AnInstalledTreeFindsItsDataFromTheProgramsFolderWhereverItLies) {
+    testsupport::TempFolder prefix;
+    std::filesystem::create_directories(prefix.file("bin"));
+    std::filesystem::create_directories(prefix.file("share/glass-meridian"));
+    prefix.write("share/glass-meridian/data.pak", enginetest::textBytes("x"));
+    const std::string bin = prefix.file("bin") + "/";
+    const std::vector<std::string> folders =
+        fluxcore::archiveFolders(bin, "../share/glass-meridian", "/nonexistent/share/glass-meridian");
+    EXPECT_EQ(folders, (std::vector<std::string>{bin, prefix.file("share/glass-meridian"),
+                                                 "/nonexistent/share/glass-meridian"}));
+    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), prefix.file("share/glass-meridian/data.pak"));
+    prefix.write("bin/data.pak", enginetest::textBytes("x"));  // the build tree's layout wins
+    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), bin + "data.pak");
+
+    // An unknown program folder leaves the configured folder alone; nothing
+    // configured leaves the program's folder alone.
+    EXPECT_EQ(fluxcore::archiveFolders("", "../share/glass-meridian", "/usr/share/glass-meridian"),
+              std::vector<std::string>{"/usr/share/glass-meridian"});
+    EXPECT_EQ(fluxcore::archiveFolders("/opt/gm/bin/", "", ""), std::vector<std::string>{"/opt/gm/bin/"});
 }
 
 TEST(TextureSizes, PowerOfTwoOnlyWhereTheContextNeedsIt) {

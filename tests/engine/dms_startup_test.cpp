@@ -1,5 +1,5 @@
 // Start-up failures and shut-down without a window: the declined-dialog path,
-// failures that name the display, and music without sound.
+// failures that name the display or the monitor, and music without sound.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -63,6 +63,26 @@ TEST_F(Lifecycle, ADriverWithoutOpenGlCannotCreateAContext) {
     }
     dmsShutDown();
     dmsShutDown();
+}
+
+TEST_F(Lifecycle, AMonitorThatDoesNotExistFailsBeforeAnyWindowIsAskedFor) {
+    // The dummy driver has one display and no OpenGL: a window would fail on
+    // its context, so this failure comes before any window.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    for (int display : {1, -1}) {
+        dmsSetDisplay(display);
+        try {
+            dmsInitEx(640, 480, 32, true, false, false, "data.pak");
+            FAIL() << "opened on display " << display;
+        } catch (const char* failure) {
+            EXPECT_EQ(std::string(failure),
+                      "display " + std::to_string(display) + " does not exist (this desktop has 1: 0)");
+        }
+        dmsShutDown();
+        EXPECT_EQ(dmsGetHDC(), nullptr);
+    }
+    dmsSetDisplay(0);
+    EXPECT_THROW(dmsInitEx(640, 480, 32, true, false, false, "data.pak"), const char*) << "no OpenGL";
 }
 
 TEST_F(Lifecycle, FailureTextsOutliveFurtherFailures) {

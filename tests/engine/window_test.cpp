@@ -1,12 +1,18 @@
 // A real window, OpenGL context and texture upload with Mesa, through whichever
-// SDL video driver the environment names (offscreen, or x11 with DISPLAY).
+// SDL video driver the environment names (offscreen, or x11 with DISPLAY); the
+// full-screen picture as a screenshot of the X server shows it; the monitor.
 #include <GL/gl.h>
 #include <SDL.h>
 #include <gtest/gtest.h>
+// After gtest: Xlib defines macros such as None and Bool.
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "fluxcore.h"
 #include "temp_folder.h"
@@ -62,7 +68,10 @@ Bytes fontSheet() {
 
 class EngineWindow : public ::testing::Test {
 protected:
-    void TearDown() override { dmsShutDown(); }
+    void TearDown() override {
+        dmsShutDown();
+        dmsSetDisplay(0);
+    }
 };
 
 TEST_F(EngineWindow, OpensAContextUploadsTheArchiveAndDrawsAFrame) {
@@ -93,7 +102,7 @@ TEST_F(EngineWindow, OpensAContextUploadsTheArchiveAndDrawsAFrame) {
     EXPECT_EQ(tint->getWidth(), 100);
     EXPECT_EQ(tint->getHeight(), 60);
     EXPECT_EQ(glIsTexture(tint->getID()), GL_TRUE);
-    Font* font = dmsGetFont("fontti.pcx");
+    QUASAR_FLUXCORE::Font* font = dmsGetFont("fontti.pcx");  // Xlib has a Font too
     EXPECT_EQ(font->textureId, dmsGetTexture("fontti.pcx")->getID());
     EXPECT_EQ(font->glyphCount, 4);
     EXPECT_EQ(font->glyphLeft[1], 4);
@@ -140,14 +149,83 @@ TEST_F(EngineWindow, AMissingArchiveFailsAfterTheWindowAndShutsDownCleanly) {
     EXPECT_TRUE(dmsInitEx(160, 120, 24, false, false, true, pak.c_str()));
 }
 
+// Fills the picture: its left half red, its right half green.
+class Halves : public Base {
+public:
+    void draw() override {
+        myDisable(DMS_TEXTURE_2D);
+        myDisable(DMS_DEPTH_TEST);
+        myDisable(DMS_BLEND);
+        dmsPerspective2D(2, 1);
+        glBegin(GL_QUADS);
+        glColor3ub(220, 30, 20);
+        glVertex2f(0, 0); glVertex2f(1, 0); glVertex2f(1, 1); glVertex2f(0, 1);
+        glColor3ub(20, 200, 40);
+        glVertex2f(1, 0); glVertex2f(2, 0); glVertex2f(2, 1); glVertex2f(1, 1);
+        glEnd();
+        dmsPerspective3D();
+    }
+};
+
+bool near(unsigned long pixel, int red, int green, int blue) {
+    return std::abs(int(pixel >> 16 & 255) - red) <= 8 && std::abs(int(pixel >> 8 & 255) - green) <= 8 &&
+           std::abs(int(pixel & 255) - blue) <= 8;
+}
+
+// What is wrong with the X server's root window, as a screenshot shows it,
+// for Halves in the rectangle [x0, x1) x [y0, y1) (from the top left) and
+// black around it; empty when nothing is.
+std::string misplacedOnScreen(int x0, int y0, int x1, int y1) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return "cannot open the display";
+    const ::Window root = DefaultRootWindow(display);
+    XWindowAttributes size;
+    XGetWindowAttributes(display, root, &size);
+    XImage* image = XGetImage(display, root, 0, 0, static_cast<unsigned>(size.width),
+                              static_cast<unsigned>(size.height), AllPlanes, ZPixmap);
+    std::string wrong = image ? "" : "cannot read the root window";
+    long lit = 0;
+    for (int y = 0; image && y < size.height; ++y) {
+        for (int x = 0; x < size.width; ++x) {
+            if ((x < x0 || x >= x1 || y < y0 || y >= y1) && !near(XGetPixel(image, x, y), 0, 0, 0)) ++lit;
+        }
+    }
+    if (lit) wrong = std::to_string(lit) + " pixels of the bars are not black";
+    const int quarter = (x1 - x0) / 4;
+    for (int y : {y0, (y0 + y1) / 2, y1 - 1}) {
+        if (!wrong.empty()) break;
+        if (!near(XGetPixel(image, x0, y), 220, 30, 20) || !near(XGetPixel(image, x0 + quarter, y), 220, 30, 20))
+            wrong = "row " + std::to_string(y) + ": the left half is not red";
+        else if (!near(XGetPixel(image, x1 - quarter, y), 20, 200, 40))
+            wrong = "row " + std::to_string(y) + ": the right half is not green";
+    }
+    if (image) XDestroyImage(image);
+    XCloseDisplay(display);
+    return wrong;
+}
+
+// What a window manager does with a full-screen request, for X servers
+// without one (as the tests' Xvfb): the window covers its monitor.
+void coverTheMonitor(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    SDL_Rect bounds{};
+    ASSERT_EQ(SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds), 0) << SDL_GetError();
+    XMoveResizeWindow(info.info.x11.display, info.info.x11.window, bounds.x, bounds.y,
+                      static_cast<unsigned>(bounds.w), static_cast<unsigned>(bounds.h));
+    XSync(info.info.x11.display, False);
+}
+
 TEST_F(EngineWindow, FullscreenKeepsTheModesAspect) {
     if (lacksDisplay()) GTEST_SKIP() << "no X display (DISPLAY unset)";
     testsupport::TempFolder dir;
     const std::string pak = dir.write("data.pak", enginetest::makeZip({{"a.jpg", enginetest::makeJpeg(8, 8, 0, 0, 0)}}));
-    ASSERT_TRUE(dmsInitEx(640, 480, 32, true, false, false, pak.c_str()));
+    ASSERT_TRUE(dmsInitEx(320, 240, 32, true, false, false, pak.c_str()));
     auto* window = static_cast<SDL_Window*>(dmsGetHDC());
     SDL_DisplayMode desktop;
     ASSERT_EQ(SDL_GetDesktopDisplayMode(SDL_GetWindowDisplayIndex(window), &desktop), 0) << SDL_GetError();
+    coverTheMonitor(window);
     // The window manager sizes the window asynchronously; wait (bounded) for it.
     int drawable[2] = {};
     for (int i = 0; i < 200; ++i) {
@@ -156,16 +234,95 @@ TEST_F(EngineWindow, FullscreenKeepsTheModesAspect) {
         if (drawable[0] == desktop.w && drawable[1] == desktop.h) break;
         SDL_Delay(10);
     }
-    dmsRun();  // follows the drawable
+    ASSERT_EQ(drawable[0], desktop.w);
+    ASSERT_EQ(drawable[1], desktop.h);
+
+    // The effects see the mode's size, not the desktop's.
     GLint view[4] = {};
     glGetIntegerv(GL_VIEWPORT, view);
-    ASSERT_GT(view[2], 0);
-    ASSERT_GT(view[3], 0);
-    EXPECT_NEAR(double(view[2]) / view[3], 4.0 / 3.0, 0.01);
-    // Centred: the bars on both sides (or above and below) are equal.
-    EXPECT_NEAR(view[0] * 2 + view[2], drawable[0], 1);
-    EXPECT_NEAR(view[1] * 2 + view[3], drawable[1], 1);
-    EXPECT_TRUE(view[0] == 0 || view[1] == 0);
+    EXPECT_EQ(std::vector<GLint>(view, view + 4), (std::vector<GLint>{0, 0, 320, 240}));
+
+    dmsAddEffect(0, 1000, "halves", new Halves);
+    dmsInitEffects();
+    dmsSetFixedClock(true);
+    dmsSetTime(500.0f);
+    // Mesa's software rasteriser on X takes the window's new size at a buffer
+    // swap: the frame after the first swap is the first of full-screen size.
+    for (int frame = 0; frame < 2; ++frame) {
+        if (frame > 0) SDL_GL_SwapWindow(window);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        dmsRun();
+        dmsPresentFrame();
+    }
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // 4:3 on the desktop: as wide or as high as it is, centred.
+    const bool wider = desktop.w * 240 > desktop.h * 320;
+    const int w = wider ? desktop.h * 320 / 240 : desktop.w;
+    const int h = wider ? desktop.h : desktop.w * 240 / 320;
+    const int x0 = (desktop.w - w) / 2, y0 = (desktop.h - h) / 2;
+    if (desktop.w == 1280 && desktop.h == 1024) {
+        EXPECT_EQ(std::vector<int>({x0, y0, w, h}), (std::vector<int>{0, 32, 1280, 960}));
+    }
+    if (std::strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
+        // The X server shows the swapped picture once it has handled the
+        // requests; wait (bounded) for it.
+        SDL_GL_SwapWindow(window);
+        std::string wrong = "not read";
+        for (int i = 0; i < 100 && !wrong.empty(); ++i) {
+            glFinish();
+            wrong = misplacedOnScreen(x0, y0, x0 + w, y0 + h);
+            if (!wrong.empty()) SDL_Delay(20);
+        }
+        EXPECT_EQ(wrong, "") << "in a screenshot of the root window";
+    }
+    // The next frame draws into the picture again.
+    GLint drawn = 0;
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &drawn);
+    EXPECT_NE(drawn, 0);
+}
+
+// The number of monitors SDL reports on this display connection.
+int displayCount() {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+    const int count = SDL_GetNumVideoDisplays();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return count;
+}
+
+TEST_F(EngineWindow, OpensOnTheChosenDisplayAndRefusesOneThatDoesNotExist) {
+    if (lacksDisplay()) GTEST_SKIP() << "no X display (DISPLAY unset)";
+    testsupport::TempFolder dir;
+    const std::string pak = dir.write("data.pak", enginetest::makeZip({{"a.jpg", enginetest::makeJpeg(8, 8, 0, 0, 0)}}));
+    const int count = displayCount();
+    ASSERT_GE(count, 1);
+    const std::string range = count == 1 ? "1: 0" : std::to_string(count) + ": 0 to " + std::to_string(count - 1);
+    for (int wrong : {count, -1}) {
+        dmsSetDisplay(wrong);
+        try {
+            dmsInitEx(320, 240, 32, true, false, false, pak.c_str());
+            ADD_FAILURE() << "opened on display " << wrong;
+        } catch (const char* failure) {
+            EXPECT_EQ(std::string(failure),
+                      "display " + std::to_string(wrong) + " does not exist (this desktop has " + range + ")");
+        }
+        EXPECT_EQ(dmsGetHDC(), nullptr);
+        dmsShutDown();
+        dmsShutDown();
+    }
+
+    // The window is centred on the last display. (SDL reports the screens
+    // of one X server as displays all at the origin, so the centre tells
+    // which display the window was placed on, where its index cannot.)
+    const int last = count - 1;
+    SDL_Rect bounds{};
+    dmsSetDisplay(last);
+    ASSERT_TRUE(dmsInitEx(320, 240, 32, false, false, false, pak.c_str()));
+    ASSERT_EQ(SDL_GetDisplayBounds(last, &bounds), 0) << SDL_GetError();
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(static_cast<SDL_Window*>(dmsGetHDC()), &x, &y);
+    EXPECT_EQ(x, bounds.x + (bounds.w - 320) / 2);
+    EXPECT_EQ(y, bounds.y + (bounds.h - 240) / 2);
 }
 
 // Key events as the window system queues them between two frames; the host

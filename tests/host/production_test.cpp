@@ -1,7 +1,9 @@
 // The production's timeline: which effects, in which order, with which
-// intervals, and that the engine's timeline runs them.
+// intervals, and that the engine's timeline runs them; the engine adapter
+// opens on the settings' monitor.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -12,6 +14,7 @@
 #include "engine_harness.h"
 #include "fluxcore/dms.h"
 #include "glrecord.h"
+#include "host/engine_fluxcore.h"
 #include "host/production.h"
 
 namespace {
@@ -67,6 +70,22 @@ TEST(Timeline, EngineTimelineRunsEachEffectInsideItsInterval) {
     EXPECT_GT(intro, 0u);
     EXPECT_GT(structure, intro);  // grid strips, cubes and trails against one picture
     EXPECT_EQ(after, 0u);
+    testsupport::resetEngine();
+}
+
+TEST(FluxcoreEngine, OpensOnTheSettingsMonitor) {
+    testsupport::resetEngine();
+    setenv("SDL_VIDEODRIVER", "dummy", 1);  // one display
+    glassmeridian::LaunchSettings settings;
+    settings.display = 2;
+    glassmeridian::FluxcoreEngine engine;
+    try {
+        engine.initEx(settings, "data.pak");
+        ADD_FAILURE() << "opened on display 2";
+    } catch (const char* failure) {
+        EXPECT_STREQ(failure, "display 2 does not exist (this desktop has 1: 0)");
+    }
+    unsetenv("SDL_VIDEODRIVER");
     testsupport::resetEngine();
 }
 

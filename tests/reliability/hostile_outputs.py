@@ -169,9 +169,14 @@ def check_files(c, work, before):
     left = [f for f in os.listdir(work) if ".partial" in f and f not in before]
     if left:
         raise Failed(f"temporary files left behind: {left}")
+    # The program reaps the wrapper; the wrapper's own child was sent SIGKILL
+    # with it but, on a busy machine, may take a moment to be scheduled and die.
+    deadline = time.monotonic() + 5.0
     for pid_file in ("wrapper.pid", "child.pid"):
-        if alive(os.path.join(work, pid_file)):
-            raise Failed(f"the stand-in ffmpeg's process in {pid_file} is still running")
+        while alive(os.path.join(work, pid_file)):
+            if time.monotonic() > deadline:
+                raise Failed(f"the stand-in ffmpeg's process in {pid_file} is still running 5 s after the program ended")
+            time.sleep(0.02)
 
 
 def stop_stand_ins(work):

@@ -17,6 +17,19 @@ void openArchiveHeadless(const char* pakPath) {
     e.archive = fluxcore::Archive::open(pakPath ? pakPath : "");
 }
 
+void startDrawingHeadless(int width, int height, bool fullscreen, int drawableWidth, int drawableHeight) {
+    fluxcore::Engine& e = fluxcore::engine();
+    e.mode.width = width;
+    e.mode.height = height;
+    e.mode.fullscreen = fullscreen;
+    fluxcore::startDrawing(e, drawableWidth, drawableHeight);
+}
+
+void presentHeadless(int drawableWidth, int drawableHeight) {
+    fluxcore::Engine& e = fluxcore::engine();
+    if (e.fullscreenPicture) e.fullscreenPicture->present(drawableWidth, drawableHeight);
+}
+
 void resetEngine() { fluxcore::engine().resetToDefaults(); }
 
 }  // namespace testsupport

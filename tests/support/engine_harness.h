@@ -12,6 +12,14 @@ void addTestTexture(const char* name, unsigned int glName, int width, int height
 // Failures are thrown as `const char*`, as dmsInitEx throws them.
 void openArchiveHeadless(const char* pakPath);
 
+// Sets up drawing as dmsInitEx does once its window is open, without one:
+// the mode width x height, windowed or full screen, on a drawable of the
+// given size. Failures are thrown as dmsInitEx throws them.
+void startDrawingHeadless(int width, int height, bool fullscreen, int drawableWidth, int drawableHeight);
+
+// What dmsPresentFrame does for a window whose drawable has this size.
+void presentHeadless(int drawableWidth, int drawableHeight);
+
 // Back to the state before dmsInitEx: timeline emptied (effects deleted),
 // textures, fonts and archive released, state cache cleared, logging off,
 // clock restarted and not fixed.

@@ -5,7 +5,10 @@
 //
 // The simulated context behaves like a fresh OpenGL 1.x context on a 640 x 480
 // window: identity matrices, only GL_DITHER and GL_MULTISAMPLE enabled, current
-// colour white, viewport and scissor box (0, 0, 640, 480). Misuse raises the GL
+// colour white, viewport and scissor box (0, 0, 640, 480). It also has OpenGL
+// 3.0's framebuffer objects with renderbuffers (largest 8192, up to 4 samples,
+// 256 MiB of storage in all; beyond it GL_OUT_OF_MEMORY and no storage),
+// their completeness and glBlitFramebuffer's rules, without pixels. Misuse raises the GL
 // error real OpenGL would raise (glGetError answers it) and, as in OpenGL, the
 // offending command changes no state: unknown enums, stack overflow and
 // underflow, state changes between glBegin and glEnd, glEnd without glBegin,
@@ -62,6 +65,9 @@ unsigned int pendingError();           // the GL error flag, without clearing it
 int modelviewDepth();                  // matrices on the model-view stack (1 when balanced)
 int attribDepth();                     // entries on the attribute stack (0 when balanced)
 void setWindowSize(int width, int height);  // viewport and scissor box as a fresh context on such a window
+void setWindowSamples(int samples);    // the window's GL_SAMPLES (0 after reset)
+unsigned int drawFramebuffer();        // framebuffer bound for drawing; 0 is the window's
+unsigned int readFramebuffer();        // framebuffer bound for reading
 
 struct TextureInfo {
     bool exists = false;      // generated or bound and not deleted

@@ -42,7 +42,12 @@ namespace glrecord::detail {
     X(glScalef, 0) X(glScaled, 0) X(glOrtho, 0) X(glFrustum, 0)                      \
     X(glPushAttrib, 0) X(glPopAttrib, 0)                                             \
     X(gluLookAt, 0) X(gluPerspective, 0) X(gluOrtho2D, 0) X(gluScaleImage, 0)        \
-    X(gluBuild2DMipmaps, 0) X(gluErrorString, 1)
+    X(gluBuild2DMipmaps, 0) X(gluErrorString, 1)                                     \
+    X(glGenFramebuffers, 0) X(glDeleteFramebuffers, 0) X(glBindFramebuffer, 0)       \
+    X(glFramebufferRenderbuffer, 0) X(glCheckFramebufferStatus, 0)                   \
+    X(glBlitFramebuffer, 0) X(glGenRenderbuffers, 0) X(glDeleteRenderbuffers, 0)     \
+    X(glBindRenderbuffer, 0) X(glRenderbufferStorage, 0)                             \
+    X(glRenderbufferStorageMultisample, 0)
 
 enum class Fn : std::uint16_t {
 #define GLRECORD_ENUM(name, inBegin) name,
@@ -108,6 +113,21 @@ struct TextureObject {
     int wrapS = GL_REPEAT, wrapT = GL_REPEAT;
 };
 constexpr GLuint kMaxTextures = 4096;
+
+// Framebuffer objects with renderbuffer attachments (OpenGL 3.0).
+struct RenderbufferObject {
+    bool exists = false;
+    int width = 0, height = 0, samples = 0;  // width 0: no storage
+    GLenum format = 0;
+};
+struct FramebufferObject {
+    bool exists = false;
+    GLuint colour = 0, depth = 0;  // attached renderbuffers
+};
+constexpr GLuint kMaxFramebufferObjects = 64;  // names below this of each kind are tracked
+constexpr int kMaxRenderbufferSize = 8192;
+constexpr int kMaxSamples = 4;
+constexpr std::size_t kRenderbufferMemory = std::size_t{256} << 20;  // all renderbuffers' storage together
 constexpr int kAttribDepth = 16;
 
 struct RawCall {
@@ -137,7 +157,16 @@ struct State {
     GLuint nextTexture = 1;
     int packAlignment = 4, unpackAlignment = 4, packRowLength = 0, unpackRowLength = 0;
     GLenum readBuffer = GL_BACK, drawBuffer = GL_BACK;
+    std::array<FramebufferObject, kMaxFramebufferObjects> framebuffers;
+    std::array<RenderbufferObject, kMaxFramebufferObjects> renderbuffers;
+    GLuint nextFramebuffer = 1, nextRenderbuffer = 1;
+    GLuint drawFramebuffer = 0, readFramebuffer = 0, renderbuffer = 0;  // bindings; 0 is the window's
+    std::size_t renderbufferBytes = 0;
+    int windowSamples = 0;  // GL_SAMPLES of the window's framebuffer
 };
+
+// GL_SAMPLES of the framebuffer bound for drawing.
+int drawFramebufferSamples();
 
 State& state();
 void resetContext(int width, int height);  // the GL state of a fresh context

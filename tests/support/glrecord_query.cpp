@@ -92,7 +92,13 @@ int queryValues(GLenum pname, double out[16], Kind& kind) {
             return put({8});
         case GL_DEPTH_BITS: return put({24});
         case GL_STENCIL_BITS: return put({8});
-        case GL_SAMPLE_BUFFERS: case GL_SAMPLES: return put({0});
+        case GL_SAMPLE_BUFFERS: return put({drawFramebufferSamples() > 0 ? 1.0 : 0.0});
+        case GL_SAMPLES: return put({double(drawFramebufferSamples())});
+        case GL_MAX_RENDERBUFFER_SIZE: return put({double(kMaxRenderbufferSize)});
+        case GL_MAX_SAMPLES: return put({double(kMaxSamples)});
+        case GL_DRAW_FRAMEBUFFER_BINDING: return put({double(s.drawFramebuffer)});
+        case GL_READ_FRAMEBUFFER_BINDING: return put({double(s.readFramebuffer)});
+        case GL_RENDERBUFFER_BINDING: return put({double(s.renderbuffer)});
         case GL_DOUBLEBUFFER: return put({1});
         default: return 0;
     }
@@ -140,7 +146,7 @@ const GLubyte* glGetString(GLenum name) {
         case GL_VENDOR: return text("glrecord");
         case GL_RENDERER: return text("glrecord");
         case GL_VERSION: return text("2.1 glrecord");
-        case GL_EXTENSIONS: return text("GL_ARB_texture_non_power_of_two");
+        case GL_EXTENSIONS: return text("GL_ARB_texture_non_power_of_two GL_ARB_framebuffer_object");
         case GL_SHADING_LANGUAGE_VERSION: return text("1.20");
         default:
             raiseError(GL_INVALID_ENUM);

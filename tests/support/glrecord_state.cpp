@@ -165,6 +165,12 @@ void resetContext(int width, int height) {
     s.packAlignment = s.unpackAlignment = 4;
     s.packRowLength = s.unpackRowLength = 0;
     s.readBuffer = s.drawBuffer = GL_BACK;
+    s.framebuffers.fill(FramebufferObject{});
+    s.renderbuffers.fill(RenderbufferObject{});
+    s.nextFramebuffer = s.nextRenderbuffer = 1;
+    s.drawFramebuffer = s.readFramebuffer = s.renderbuffer = 0;
+    s.renderbufferBytes = 0;
+    s.windowSamples = 0;
 }
 
 }  // namespace glrecord::detail

@@ -36,8 +36,22 @@ RgbImage renderTitleCard();
 RgbImage renderParticle();
 IndexedImage renderFontSheet();
 RgbImage renderBanner();
+// The icon's art: design 16 (fewer, finer lines) or 32 and up, drawn on
+// pixels x pixels; renderIcon(size) draws design `size` at its own size.
+RgbaImage renderIconArt(int design, int pixels);
 RgbaImage renderIcon(int size);
 DialogArt renderDialogArt();
+
+// The desktop icon in the hicolor theme's sizes (kAppIconSizes): the dialog
+// icon's art drawn at kAppIconMaster times its design size and reduced to each
+// size by reduceImage (design 16 below 32 pixels, as in the dialog, else 32).
+constexpr int kAppIconSizes[] = {16, 32, 48, 64, 128, 256};
+constexpr int kAppIconMaster = 32;
+std::vector<RgbaImage> renderAppIcons();  // one per kAppIconSizes, in order
+// Resamples to width x height with a Lanczos-3 filter widened by the
+// reduction, in linear light with premultiplied alpha (no colour bleeds from
+// transparent pixels, thin bright lines keep their energy). Deterministic.
+RgbaImage reduceImage(const RgbaImage& source, int width, int height);
 
 // Files.
 std::vector<uint8_t> titleCardJpeg();

@@ -1,6 +1,7 @@
 // The setup dialog's pictures: the banner (the title card's globe and title
 // in a 4:1 strip, reduced to 256 colours) and the window icon, a small glass
-// globe with its lit meridian on a transparent ground.
+// globe with its lit meridian on a transparent ground (also the art of the
+// desktop icon, app_icon.cpp).
 #include <algorithm>
 #include <cmath>
 
@@ -37,38 +38,42 @@ RgbImage renderBanner() {
     return image;
 }
 
-RgbaImage renderIcon(int size) {
-    // Drawn on a square of side `size` with the globe filling most of it.
-    RgbImage colour(size, size);
+RgbaImage renderIconArt(int design, int pixels) {
+    // Drawn on a square with the globe filling most of it; strokes, glow and
+    // edge grow with pixels / design, so any size shows the design's picture.
+    const double scale = static_cast<double>(pixels) / design;
+    RgbImage colour(pixels, pixels);
     GlobeView globe;
-    globe.cx = size / 2.0;
-    globe.cy = size / 2.0;
-    globe.radius = size * 0.46;
+    globe.cx = pixels / 2.0;
+    globe.cy = pixels / 2.0;
+    globe.radius = pixels * 0.46;
     globe.tilt = 0.45;
     globe.yaw = 0.31;
-    globe.meridians = size >= 32 ? 8 : 4;
-    globe.parallels = size >= 32 ? 3 : 1;
-    globe.line = size >= 32 ? 0.55 : 0.45;
-    globe.glow = size / 64.0;
+    globe.meridians = design >= 32 ? 8 : 4;
+    globe.parallels = design >= 32 ? 3 : 1;
+    globe.line = (design >= 32 ? 0.55 : 0.45) * scale;
+    globe.glow = pixels / 64.0;
     paintGlobe(colour, globe);
 
     RgbaImage out;
-    out.width = size;
-    out.height = size;
-    out.pixels.resize(static_cast<size_t>(size) * size * 4);
+    out.width = pixels;
+    out.height = pixels;
+    out.pixels.resize(static_cast<size_t>(pixels) * pixels * 4);
     const std::vector<uint8_t> rgb = colour.toBytes();
-    const double edge = globe.radius + 0.6;  // the halo's first pixel stays faintly visible
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
+    const double edge = globe.radius + 0.6 * scale;  // the halo's first pixel stays faintly visible
+    for (int y = 0; y < pixels; ++y) {
+        for (int x = 0; x < pixels; ++x) {
             const double dx = x + 0.5 - globe.cx, dy = y + 0.5 - globe.cy;
             const double alpha = std::clamp(edge - std::sqrt(dx * dx + dy * dy) + 0.5, 0.0, 1.0);
-            const size_t i = static_cast<size_t>(y) * size + x;
+            const size_t i = static_cast<size_t>(y) * pixels + x;
             for (int c = 0; c < 3; ++c) out.pixels[i * 4 + c] = rgb[i * 3 + c];
             out.pixels[i * 4 + 3] = static_cast<uint8_t>(std::lround(alpha * 255.0));
         }
     }
     return out;
 }
+
+RgbaImage renderIcon(int size) { return renderIconArt(size, size); }
 
 DialogArt renderDialogArt() {
     const RgbImage banner = renderBanner();

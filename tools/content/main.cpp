@@ -3,11 +3,16 @@
 //   gm-content assets DIR            loadpic.jpg, particle.jpg, fontti.pcx into DIR
 //   gm-content dialog FILE.cpp       the dialog's banner and icons as C++
 //   gm-content pack OUT.pak FILE...  a ZIP of the files under their base names
+//   gm-content icons DIR NAME        the desktop icon as DIR/<n>x<n>/apps/NAME.png
+//                                    for each size of the hicolor theme
 //   gm-content preview DIR           PNG views of every picture, for looking at
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "content.h"
@@ -59,6 +64,18 @@ std::vector<uint8_t> rgbOf(const RgbaImage& icon, int zoom) {
     return rgb;
 }
 
+void writeAppIcons(const std::string& dir, const std::string& name) {
+    const std::vector<RgbaImage> icons = renderAppIcons();
+    for (const RgbaImage& icon : icons) {
+        const std::string size = std::to_string(icon.width) + "x" + std::to_string(icon.height);
+        const std::filesystem::path folder = std::filesystem::path(dir) / size / "apps";
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        if (error) throw std::runtime_error(folder.string() + ": cannot create (" + error.message() + ")");
+        writeFile((folder / (name + ".png")).string(), encodePngRgba(icon.pixels, icon.width, icon.height));
+    }
+}
+
 void writePreview(const std::string& dir) {
     const RgbImage title = renderTitleCard();
     writeFile(join(dir, "loadpic.png"), encodePng(title.toBytes(), title.width(), title.height()));
@@ -70,6 +87,11 @@ void writePreview(const std::string& dir) {
     writeFile(join(dir, "banner.png"), encodePng(rgbOf(art.banner), art.banner.width, art.banner.height));
     writeFile(join(dir, "icon16.png"), encodePng(rgbOf(art.iconSmall, 8), 128, 128));
     writeFile(join(dir, "icon32.png"), encodePng(rgbOf(art.iconBig, 4), 128, 128));
+    for (const RgbaImage& icon : renderAppIcons()) {
+        const int zoom = std::max(1, 128 / icon.width);
+        const std::string name = "app-icon" + std::to_string(icon.width) + ".png";
+        writeFile(join(dir, name.c_str()), encodePng(rgbOf(icon, zoom), icon.width * zoom, icon.height * zoom));
+    }
 }
 
 int usage() {
@@ -77,6 +99,7 @@ int usage() {
                  "usage: gm-content assets DIR\n"
                  "       gm-content dialog FILE.cpp\n"
                  "       gm-content pack OUT.pak FILE...\n"
+                 "       gm-content icons DIR NAME\n"
                  "       gm-content preview DIR\n");
     return 2;
 }
@@ -94,6 +117,8 @@ int main(int argc, char** argv) {
             writeFile(args[1], dialogResourcesSource(renderDialogArt()));
         } else if (command == "pack" && args.size() >= 3) {
             pack(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
+        } else if (command == "icons" && args.size() == 3 && !args[2].empty()) {
+            writeAppIcons(args[1], args[2]);
         } else if (command == "preview" && args.size() == 2) {
             writePreview(args[1]);
         } else {

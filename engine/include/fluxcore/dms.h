@@ -29,14 +29,24 @@ using DmsHdc = void*;
 
 // --- start-up and shut-down -------------------------------------------------
 FLUXCORE_API void dmsSetLogging(bool enabled);  // log opens, loads and choices on stderr
+// The monitor the next dmsInitEx opens on, counted from 0 (0 until set).
+FLUXCORE_API void dmsSetDisplay(int index);
 // Opens the window and its OpenGL 1.x compatibility context (colourBits: 16, 24
-// or 32; depth buffer 24) and the archive. fullscreen: desktop fullscreen, the
-// picture letter- or pillar-boxed to the mode's aspect; sound: music on; vsync:
-// wait for the display. The archive is looked for beside the program, then in
-// the installed data folder, then as given (an absolute path only as given).
-// Returns true; failures ("<display>: no display (...)", "<display>: cannot
-// create OpenGL context (...)", "data.pak: not found (...)", "data.pak: not a
-// ZIP archive (...)") are thrown, and dmsShutDown then releases what was opened.
+// or 32; depth buffer 24) and the archive. The window is centred on the
+// dmsSetDisplay monitor. fullscreen: desktop fullscreen on that monitor,
+// the display's mode unchanged; the frames are drawn at width x height into
+// an offscreen picture that dmsPresentFrame scales onto the window, its aspect
+// kept (black bars where the shapes differ). sound: music on; vsync: wait for
+// the display. A relative archive name is looked for, in this order: beside
+// the program (the build tree), in ../share/glass-meridian from the program's
+// folder (an installed tree, wherever its prefix now lies), in the data folder
+// the build was configured to install to, and last relative to the working
+// folder; an absolute path is taken only as given.
+// Returns true; failures ("<display>: no display (...)", "display 3 does not
+// exist (this desktop has 2: 0 to 1)", "<display>: cannot create OpenGL context
+// (...)", "the picture size WxH is beyond this OpenGL's largest WxH",
+// "data.pak: not found (...)", "data.pak: not a ZIP archive (...)") are
+// thrown, and dmsShutDown then releases what was opened.
 FLUXCORE_API bool dmsInitEx(int width, int height, int colourBits, bool fullscreen,
                             bool sound, bool vsync, const char* archive);
 // Stops the music, deletes the registered effects (through their virtual
@@ -87,6 +97,11 @@ FLUXCORE_API void dmsRun();
 
 // --- window -----------------------------------------------------------------
 FLUXCORE_API DmsHdc dmsGetHDC();                    // the window, for the host's buffer swap
+// The frame is finished: puts it on the window, for the host to call just
+// before its buffer swap. Full screen: scales the picture onto the window and
+// makes it the drawing target again for the next frame; windowed, and without
+// a window: no-op, no GL call.
+FLUXCORE_API void dmsPresentFrame();
 FLUXCORE_API void dmsSetWindowTitle(const char* title);  // window caption
 
 // --- archive, textures, fonts, music ----------------------------------------

@@ -103,6 +103,12 @@ std::unique_ptr<Window> Window::open(const DisplayMode& mode) {
     avoidSeatlessWayland(display);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("%s: no display (%s)", display.c_str(), SDL_GetError());
     impl->videoStarted = true;
+    const int displays = SDL_GetNumVideoDisplays();
+    if (displays < 1) fail("%s: no display (%s)", display.c_str(), SDL_GetError());
+    if (mode.display < 0 || mode.display >= displays) {
+        if (displays == 1) fail("display %d does not exist (this desktop has 1: 0)", mode.display);
+        fail("display %d does not exist (this desktop has %d: 0 to %d)", mode.display, displays, displays - 1);
+    }
     impl->keyWatch = std::make_unique<KeyWatch>(impl->keys);
 
     // The requested format first, then the plainest one a display may offer.
@@ -113,8 +119,10 @@ std::unique_ptr<Window> Window::open(const DisplayMode& mode) {
     std::string lastError = "no attempt";
     for (const PixelFormat& format : fallbacks) {
         setAttributes(format);
-        impl->window = SDL_CreateWindow("Glass Meridian", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                        mode.width, mode.height, flags);
+        // Full screen fills the monitor the window is placed on.
+        impl->window = SDL_CreateWindow("Glass Meridian", SDL_WINDOWPOS_CENTERED_DISPLAY(mode.display),
+                                        SDL_WINDOWPOS_CENTERED_DISPLAY(mode.display), mode.width, mode.height,
+                                        flags);
         if (!impl->window) {
             lastError = formatText("cannot create window: %s", SDL_GetError());
             logf("window with R%dG%dB%dA%d depth %d failed: %s", format.red, format.green, format.blue, format.alpha,
@@ -145,10 +153,10 @@ std::unique_ptr<Window> Window::open(const DisplayMode& mode) {
     SDL_GL_GetAttribute(SDL_GL_ALPHA_SIZE, &a);
     SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &depth);
     SDL_GL_GetDrawableSize(impl->window, &w, &h);
-    impl->description = formatText("%dx%d %s, SDL video driver %s, drawable %dx%d, colour R%dG%dB%dA%d, depth %d, "
-                                   "vsync %s, gamma ramp %s",
+    impl->description = formatText("%dx%d %s on display %d, SDL video driver %s, drawable %dx%d, colour "
+                                   "R%dG%dB%dA%d, depth %d, vsync %s, gamma ramp %s",
                                    mode.width, mode.height, mode.fullscreen ? "desktop fullscreen" : "windowed",
-                                   SDL_GetCurrentVideoDriver(), w, h, r, g, b, a, depth,
+                                   mode.display, SDL_GetCurrentVideoDriver(), w, h, r, g, b, a, depth,
                                    SDL_GL_GetSwapInterval() != 0 ? "on" : "off",
                                    impl->gammaSaved ? "saved" : "not available");
     return std::unique_ptr<Window>(new Window(std::move(impl)));

@@ -9,8 +9,9 @@
 
 namespace fluxcore::platform {
 
-// The display mode dmsInitEx was asked for: the engine keeps it for the run
-// (projection, letterbox, sound) and opens its window with it.
+// The display mode dmsInitEx was asked for (and dmsSetDisplay's monitor): the
+// engine keeps it for the run (projection, picture, sound) and opens its
+// window with it.
 struct DisplayMode {
     int width = 640;          // the picture's size in pixels
     int height = 480;
@@ -18,13 +19,16 @@ struct DisplayMode {
     bool fullscreen = false;  // desktop fullscreen; the picture keeps the mode's aspect
     bool sound = false;       // music on (the window does not read it)
     bool vsync = false;       // wait for the display's vertical sync
+    int display = 0;          // the monitor, counted from 0: the window is centred on it or fills it
 };
 
 class Window {
 public:
-    // Opens a window with a current OpenGL 1.x compatibility context. Failures
-    // name the display: "<display>: no display (...)", "<display>: cannot
-    // create OpenGL context (...)".
+    // Opens a window with a current OpenGL 1.x compatibility context on the
+    // mode's monitor. Failures name the display: "<display>: no display
+    // (...)", "<display>: cannot create OpenGL context (...)"; a monitor that
+    // does not exist fails before any window opens: "display 3 does not exist
+    // (this desktop has 2: 0 to 1)".
     static std::unique_ptr<Window> open(const DisplayMode& mode);
     ~Window();  // restores the gamma ramp, destroys context and window, quits video
 
