@@ -200,7 +200,8 @@ void dmsPlaySongFrom(int n, float startMs) {
     if (out.serverLatencyMs > 0.0) {
         logf("%s: the sound server's latency %.1f ms (its queue %.1f ms, its sink %.1f ms) is allowed for",
              file.c_str(), out.serverLatencyMs, out.serverStreamMs, out.serverSinkMs);
-    } else if (out.serverLatencyMs < 0.0) {
+    } else if (out.soundServer) {
+        // PipeWire's PulseAudio layer answers 0 for both figures: no figure either.
         logf("%s: the sound server gives no latency figure%s%s; the picture may lead the sound by its buffering",
              file.c_str(), out.serverProblem.empty() ? "" : ": ", out.serverProblem.c_str());
     }

@@ -374,6 +374,7 @@ def case_whole_demo(args, work, server):
     recorder.stop()
     if rc != 0:
         raise Failed(f"the demo's exit code is {rc}")
+    require_line(demo, r"clock: demo .* output latency [1-9][0-9.]* ms allowed for")
     sync_check(args, work, "whole", recorder, demo)
 
 
@@ -417,7 +418,13 @@ def case_song_heard(args, work, server):
     recorder.stop()
     if rc != 0:
         raise Failed(f"the demo's exit code is {rc}")
+    require_line(demo, r"song1\.ogg: the sound server gives no latency figure; the picture may lead the sound")
     sync_check(args, work, "heard", recorder, demo)
+
+
+def require_line(demo, pattern):
+    if not re.search(pattern, demo.text()):
+        raise Failed(f"the demo's log has no line matching /{pattern}/")
 
 
 def check_one_line(demo, pattern):

@@ -64,6 +64,7 @@ SongOutput songOutput() {
     o.driver = d.driver();
     o.bufferFrames = d.bufferFrames();
     o.rate = currentSong()->stats().rate;
+    o.soundServer = d.soundServer();
     o.serverLatencyMs = d.serverLatencyMs();
     o.serverStreamMs = d.serverStreamMs();
     o.serverSinkMs = d.serverSinkMs();

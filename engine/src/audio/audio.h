@@ -31,6 +31,7 @@ struct SongOutput {
     std::string driver;
     int bufferFrames = 0;
     int rate = 0;
+    bool soundServer = false;      // a sound server stands between SDL and the speakers
     double serverLatencyMs = 0.0;  // 0 without a sound server, negative when it gives no figure
     double serverStreamMs = -1.0;
     double serverSinkMs = -1.0;
