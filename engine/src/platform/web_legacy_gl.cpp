@@ -8,6 +8,7 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <webgl/webgl1.h>
 #include <webgl/webgl2.h>
 
 #include <algorithm>
