@@ -142,7 +142,11 @@ function gmAccept() {
   gmShowStage();
   var stage = document.getElementById('stage');
   if (boxMask & 1 && stage.requestFullscreen) {
-    stage.requestFullscreen().catch(function() {});
+    // With the keyboard locked, Escape reaches the page (the browser leaves
+    // full screen when it is held); without, leaving full screen ends the show.
+    stage.requestFullscreen().then(function() {
+      if (navigator.keyboard && navigator.keyboard.lock) return navigator.keyboard.lock(['Escape']);
+    }).catch(function() {});
   }
   if (boxMask & 2) {
     var Context = window.AudioContext || window.webkitAudioContext;
@@ -150,6 +154,7 @@ function gmAccept() {
     if (Module.gmAudioContext) Module.gmAudioContext.resume();
   }
   document.getElementById('canvas').focus();
+  document.body.dataset.state = 'playing';
   Module._gm_play(radioMask, boxMask);
 }
 

@@ -17,14 +17,24 @@ EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void* pressed) {
     return EM_TRUE;
 }
 
+// In full screen the browser may keep Escape for itself and leave full screen
+// instead: leaving it ends the show as Escape does.
+EM_BOOL onFullscreenChange(int, const EmscriptenFullscreenChangeEvent* event, void* pressed) {
+    if (!event->isFullscreen) *static_cast<bool*>(pressed) = true;
+    return EM_FALSE;
+}
+
 }  // namespace
 
 WebPlatform::WebPlatform() {
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, &escapePressed_, EM_FALSE, onKeyDown);
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, &escapePressed_, EM_FALSE,
+                                             onFullscreenChange);
 }
 
 WebPlatform::~WebPlatform() {
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE, nullptr);
 }
 
 bool WebPlatform::escapeHeld() {

@@ -10,13 +10,13 @@ namespace glassmeridian {
 
 class WebPlatform : public Platform {
 public:
-    WebPlatform();   // starts listening for Escape on the page
+    WebPlatform();   // starts listening for Escape and the end of full screen on the page
     ~WebPlatform();  // stops listening
     WebPlatform(const WebPlatform&) = delete;
     WebPlatform& operator=(const WebPlatform&) = delete;
 
     PlatformEvent pollEvent() override { return {}; }
-    // Escape went down since the last test.
+    // Escape went down, or the page left full screen, since the last test.
     bool escapeHeld() override;
     void swapBuffers(void*) override {}  // the browser presents the canvas after each step
 
