@@ -58,7 +58,7 @@ class Browser:
         # ends go above them first, so that placing one cannot close the other.
         to_chrome_r, from_chrome_w = (self._above_4(fd) for fd in (to_chrome_r, from_chrome_w))
         args = ["chromium", "--headless=new", "--no-sandbox", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
-                "--remote-debugging-pipe", f"--user-data-dir={self.profile}", "--no-first-run",
+                "--remote-debugging-pipe", f"--user-data-dir={self.profile}", "--no-first-run", "--disable-dev-shm-usage",
                 "--autoplay-policy=no-user-gesture-required", "--mute-audio", f"--window-size={width},{height}",
                 "about:blank"]
 
