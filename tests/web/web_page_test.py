@@ -83,6 +83,19 @@ def demo_time(browser):
     return float(title[len("Time: "):-1]) * 1000
 
 
+def steady_time(browser, timeout=20):
+    """The demo time once two readings half a second apart agree."""
+    deadline = time.monotonic() + timeout
+    last = demo_time(browser)
+    while time.monotonic() < deadline:
+        time.sleep(0.5)
+        now = demo_time(browser)
+        if now == last:
+            return now
+        last = now
+    raise Failure(f"the demo time did not stand still within {timeout} s")
+
+
 def form(site_folder):
     with Site(site_folder) as site, Browser(1024, 768) as browser:
         # The dialog as the desktop shows it at first.
@@ -133,18 +146,40 @@ def form(site_folder):
         if abs(duration - 48.0) > 0.05:
             raise Failure(f"the decoded song lasts {duration} s, not 48 s")
 
-        # Right seeks a second forward at once; Escape ends the show.
+        # Right seeks a second forward at once; Space pauses (the time stands
+        # still) and resumes; Escape ends the show.
         before = demo_time(browser)
         browser.key(*KEYS["Right"])
         browser.wait_for(f"parseFloat(document.title.slice(6)) * 1000 >= {before + 1000}", timeout=20,
                          what="Right to seek a second forward")
+        browser.key(*KEYS["Space"])
+        paused = steady_time(browser)
+        time.sleep(1.0)
+        if demo_time(browser) != paused:
+            raise Failure("the demo time moves while paused")
+        browser.key(*KEYS["Space"])
+        browser.wait_for(f"parseFloat(document.title.slice(6)) * 1000 > {paused}", timeout=20,
+                         what="Space to resume")
         browser.key(*KEYS["Escape"])
         browser.wait_for("document.body.dataset.state === 'ended'", timeout=20, what="Escape to end the show")
         if browser.evaluate("document.body.dataset.exitCode") != "0":
             raise Failure("the show ended with a failure: " + browser.evaluate("document.getElementById('status').textContent"))
         if browser.errors:
             raise Failure(f"console errors while it played: {browser.errors}")
-        print("form, start, clock, sound and keys: ok")
+
+        # Carried to the end by Right, the show ends by itself at 49 s.
+        browser.navigate(site.url)
+        browser.wait_for("document.body.dataset.state === 'dialog'", what="the setup form a third time")
+        browser.key(*KEYS["Enter"])
+        browser.wait_for("document.title.startsWith('Time: ')", timeout=30, what="the first frame after Enter")
+        for _ in range(48):
+            browser.key(*KEYS["Right"])
+        browser.wait_for("document.body.dataset.state === 'ended'", timeout=60, what="the end at 49 s")
+        if browser.evaluate("document.body.dataset.exitCode") != "0":
+            raise Failure("the show ended with a failure: " + browser.evaluate("document.getElementById('status').textContent"))
+        if browser.errors:
+            raise Failure(f"console errors while it played to the end: {browser.errors}")
+        print("form, start, clock, sound, keys and the end: ok")
 
 
 def main():
