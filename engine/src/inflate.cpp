@@ -129,10 +129,16 @@ private:
 
     void stored() {
         in_.alignToByte();
-        const unsigned length = in_.byte() | in_.byte() << 8;
-        const unsigned complement = in_.byte() | in_.byte() << 8;
+        const unsigned length = word();
+        const unsigned complement = word();
         if ((length ^ 0xFFFFu) != complement) throw Damaged{"stored block length does not match its complement"};
         for (unsigned i = 0; i < length; ++i) put(in_.byte());
+    }
+
+    // A little-endian 16-bit value; the two reads in their order.
+    unsigned word() {
+        const unsigned low = in_.byte();
+        return low | static_cast<unsigned>(in_.byte()) << 8;
     }
 
     void fixed() {
