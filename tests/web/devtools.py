@@ -74,8 +74,8 @@ class Browser:
         self.inp = os.fdopen(from_chrome_r, "rb")
         self.buffer = b""
         self.next_id = 0
-        self.events = []
         self.errors = []
+        self.console = []  # every console message's text, in order
         target = self.call("Target.createTarget", url="about:blank")["targetId"]
         self.session = self.call("Target.attachToTarget", targetId=target, flatten=True)["sessionId"]
         for domain in ("Runtime.enable", "Log.enable", "Page.enable"):
@@ -90,6 +90,10 @@ class Browser:
         return high
 
     def close(self):
+        try:
+            self.call("Browser.close", timeout=20)
+        except Exception:
+            pass  # already gone, or not answering: it is killed below
         try:
             self.out.close()
             self.process.wait(timeout=20)
@@ -119,8 +123,11 @@ class Browser:
     def _note(self, message):
         method = message.get("method", "")
         params = message.get("params", {})
-        if method == "Runtime.consoleAPICalled" and params.get("type") in ("error", "assert"):
-            self.errors.append("console: " + " ".join(str(a.get("value", a.get("description", ""))) for a in params["args"]))
+        if method == "Runtime.consoleAPICalled":
+            text = " ".join(str(a.get("value", a.get("description", ""))) for a in params["args"])
+            self.console.append(text)
+            if params.get("type") in ("error", "assert"):
+                self.errors.append("console: " + text)
         elif method == "Runtime.exceptionThrown":
             details = params["exceptionDetails"]
             self.errors.append("exception: " + details.get("exception", {}).get("description", details.get("text", "")))
@@ -145,6 +152,17 @@ class Browser:
 
     def evaluate(self, expression):
         result = self.call("Runtime.evaluate", session=True, expression=expression, returnByValue=True)
+        if "exceptionDetails" in result:
+            raise Failure(f"{expression}: {result['exceptionDetails']}")
+        return result["result"].get("value")
+
+    def after_frames(self, expression, frames=3):
+        """The expression's value once the page has drawn `frames` more
+        animation frames, however long they take."""
+        script = (f"new Promise(done => {{ let n = 0; const tick = () => ++n >= {frames} ? done({expression})"
+                  f" : requestAnimationFrame(tick); requestAnimationFrame(tick); }})")
+        result = self.call("Runtime.evaluate", session=True, expression=script, returnByValue=True,
+                           awaitPromise=True, timeout=120)
         if "exceptionDetails" in result:
             raise Failure(f"{expression}: {result['exceptionDetails']}")
         return result["result"].get("value")
