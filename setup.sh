@@ -16,7 +16,8 @@
 # memcheck of the capture tool) and build-asan/ (clang with AddressSanitizer,
 # UBSan and the libFuzzer targets; its ctest includes a bounded run of each
 # fuzz target, GM_FUZZ_SECONDS each, 20 by default). The first tree's tests
-# run while the second builds. Tests that need an X server start their own.
+# run while the second builds. Tests that need an X server start their own,
+# and so do those that need a sound server (PulseAudio, PipeWire).
 #
 # Both are idempotent; any failing step stops the script with a message.
 set -euo pipefail
@@ -36,9 +37,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libsdl2-dev libsdl2-image-dev libphysfs-dev libfltk1.3-dev fluid
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
-  libvorbis-dev libogg-dev libstb-dev zlib1g-dev libwayland-dev libdecor-0-plugin-1-cairo
+  libvorbis-dev libogg-dev libstb-dev zlib1g-dev libwayland-dev libdecor-0-plugin-1-cairo libpulse-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils x11-xserver-utils weston xwayland ffmpeg
+  pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
   clang libclang-rt-14-dev valgrind python3
   help2man man-db desktop-file-utils appstream lintian file
   emscripten chromium

@@ -2,6 +2,7 @@
 #include "clock.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace fluxcore {
 
@@ -27,9 +28,16 @@ void DemoClock::releaseHeldSong(SongControl& song) {
 }
 
 void DemoClock::update(double nowMs, double songPositionMs, SongControl& song) {
-    if (paused_ || fixed_) return;
+    if (fixed_) return;
+    const bool following = hasSong() && !songHeld_ && songPositionMs >= 0.0;
+    if (paused_) {
+        // The song's sound already on its way is still heard: the picture
+        // stops with it (the song's position comes to rest by itself).
+        if (following) time_ = std::max(time_, songStart_ + songPositionMs);
+        return;
+    }
     double candidate = anchorTime_ + (nowMs - anchorWall_);
-    if (hasSong() && !songHeld_ && songPositionMs >= 0.0) {
+    if (following) {
         candidate = std::max(time_, songStart_ + songPositionMs);
         // Re-anchor so that the wall clock carries on seamlessly should the
         // song end or its device go away.
@@ -46,11 +54,13 @@ void DemoClock::setTime(double ms, double nowMs, SongControl& song) {
     placeSong(song);
 }
 
-void DemoClock::songStarted(double startMs, SongControl& song) {
+void DemoClock::songStarted(double startMs, SongControl& song, double songAtMs) {
     songStart_ = std::max(0.0, startMs);
     songHeld_ = false;
     if (time_ > songStart_) {
-        song.seek(time_ - songStart_);
+        // Within a millisecond it is already there: no seek, whose fade and
+        // wait would be heard.
+        if (std::fabs(time_ - songStart_ - songAtMs) >= 1.0) song.seek(time_ - songStart_);
     } else if (time_ < songStart_) {
         placeSong(song);
     }

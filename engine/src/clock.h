@@ -21,7 +21,10 @@ public:
 
     // Advances the time. Running free it follows the wall clock; while a song
     // plays (songPositionMs >= 0) it follows the song, placed at the demo time
-    // the song started at. Paused or fixed, it stays put. It never goes back.
+    // the song started at. Paused, it follows the song until the song comes to
+    // rest (the sound already on its way to the speakers, so picture and
+    // sound stop together), and stays put without a song. Fixed, it stays
+    // put. It never goes back.
     void update(double nowMs, double songPositionMs, SongControl& song);
 
     double time() const { return time_; }
@@ -40,12 +43,12 @@ public:
     void setFixed(bool fixed, double nowMs);
     bool fixed() const { return fixed_; }
 
-    // A song was started from its beginning, to be heard at demo time
+    // A song was started `songAtMs` into it, to be heard at demo time
     // `startMs` (clamped at 0): its position must be the demo time less
-    // `startMs` whenever it plays. Started late it moves to that offset; started
-    // early it is held at its beginning until the time gets there. From now on
-    // the clock follows it.
-    void songStarted(double startMs, SongControl& song);
+    // `startMs` whenever it plays. Started elsewhere it moves to that offset
+    // (late) or is held at its beginning until the time gets there (early).
+    // From now on the clock follows it.
+    void songStarted(double startMs, SongControl& song, double songAtMs = 0.0);
     void songStopped() { songStart_ = -1.0; songHeld_ = false; }
     bool hasSong() const { return songStart_ >= 0.0; }
     bool songHeld() const { return songHeld_; }

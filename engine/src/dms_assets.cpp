@@ -185,13 +185,25 @@ void dmsPlaySongFrom(int n, float startMs) {
         return;
     }
     std::string why;
-    if (!audio::startSong(std::move(bytes), why)) {
+    // Started where the clock stands, so that it need not seek once playing.
+    const double from = std::max(0.0, e.clock.time() - double(startMs));
+    if (!audio::startSong(std::move(bytes), why, from)) {
         warnf("%s: no sound (%s); playing on silently", file.c_str(), why.c_str());
         return;
     }
+    e.songFile = file;
     AudioSong song;
-    e.clock.songStarted(startMs, song);
-    logf("%s: starts at %.0f ms, playing from %.0f ms", file.c_str(), double(startMs), e.clock.time());
+    e.clock.songStarted(startMs, song, from);
+    const audio::SongOutput out = audio::songOutput();
+    logf("%s: starts at %.0f ms, playing from %.0f ms, through SDL audio driver %s in %d-frame buffers at %d Hz",
+         file.c_str(), double(startMs), e.clock.time(), out.driver.c_str(), out.bufferFrames, out.rate);
+    if (out.serverLatencyMs > 0.0) {
+        logf("%s: the sound server's latency %.1f ms (its queue %.1f ms, its sink %.1f ms) is allowed for",
+             file.c_str(), out.serverLatencyMs, out.serverStreamMs, out.serverSinkMs);
+    } else if (out.serverLatencyMs < 0.0) {
+        logf("%s: the sound server gives no latency figure%s%s; the picture may lead the sound by its buffering",
+             file.c_str(), out.serverProblem.empty() ? "" : ": ", out.serverProblem.c_str());
+    }
 }
 
 }  // namespace QUASAR_FLUXCORE

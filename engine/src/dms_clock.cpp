@@ -1,4 +1,6 @@
 // The public clock operations and the engine's keys.
+#include <string>
+
 #include "audio/audio.h"
 #include "engine.h"
 #include "fluxcore/dms.h"
@@ -24,8 +26,27 @@ void dmsInitTimer() {
 void dmsUpdateTimer() {
     fluxcore::Engine& e = fluxcore::engine();
     fluxcore::AudioSong song;
+    std::string why;
+    if (e.clock.hasSong() && fluxcore::audio::songDeviceLost(why)) {
+        // The clock carries on from the song's last place by the wall clock.
+        fluxcore::warnf("%s: %s; playing on silently", e.songFile.c_str(), why.c_str());
+        e.clock.songStopped();
+    }
+    const double now = fluxcore::wallMs();
     const double position = e.clock.hasSong() ? fluxcore::audio::songPositionMs() : -1.0;
-    e.clock.update(fluxcore::wallMs(), position, song);
+    e.clock.update(now, position, song);
+    // Once a second: the demo time against the monotonic clock, so that what
+    // the picture shows can be set against what other programs saw or heard.
+    if (now - e.clockLineMs >= 1000.0) {
+        e.clockLineMs = now;
+        const fluxcore::audio::SongOutput out = fluxcore::audio::songOutput();
+        if (out.playing && out.serverLatencyMs > 0.0) {
+            fluxcore::logf("clock: demo %.3f ms at monotonic %.3f ms, output latency %.1f ms allowed for",
+                           e.clock.time(), now, out.serverLatencyMs);
+        } else {
+            fluxcore::logf("clock: demo %.3f ms at monotonic %.3f ms", e.clock.time(), now);
+        }
+    }
 }
 
 float dmsGetTime() { return static_cast<float>(fluxcore::engine().clock.time()); }

@@ -27,6 +27,7 @@ double wallMs() {
 void Engine::release() {
     audio::stopSong();
     clock.songStopped();
+    songFile.clear();
     timeline.clear();
     textures.release();
     fonts.clear();
@@ -48,6 +49,7 @@ void Engine::release() {
     glState.reset();
     viewport = Viewport();
     stats = FrameStats();
+    clockLineMs = -1e9;
     started = false;
 }
 

@@ -38,6 +38,8 @@ struct Engine {
     GlStateCache glState;
     DemoClock clock;
     FrameStats stats;
+    double clockLineMs = -1e9;  // wall time of the latest "clock:" log line
+    std::string songFile;       // the song playing, for the log
     Viewport viewport;
     Timeline timeline;
     TextureStore textures;
@@ -72,7 +74,8 @@ public:
     void seek(double songMs) override;
 };
 
-// Monotonic wall time in milliseconds.
+// Monotonic wall time in milliseconds: CLOCK_MONOTONIC (std::chrono::steady_clock),
+// the clock other programs compare the engine's log against.
 double wallMs();
 
 }  // namespace fluxcore

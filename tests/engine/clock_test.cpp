@@ -142,6 +142,58 @@ TEST(DemoClock, ASongIsPlacedAtItsStartWhenEverItIsCued) {
     }
 }
 
+TEST(DemoClock, ASongStartedAtItsPlaceIsNotMovedAgain) {
+    struct Case {
+        const char* what;
+        double timeAtCue;
+        double songAt;
+        std::vector<std::string> calls;
+    };
+    const Case cases[] = {
+        {"started where the time puts it", 2500.0, 500.0, {}},
+        {"within a millisecond of it", 2500.0, 500.4, {}},
+        {"started elsewhere", 2500.0, 100.0, {"seek 500"}},
+    };
+    for (const Case& c : cases) {
+        DemoClock clock;
+        FakeSong song;
+        clock.start(0.0);
+        clock.setTime(c.timeAtCue, 0.0, song);
+        clock.songStarted(2000.0, song, c.songAt);
+        EXPECT_EQ(song.calls, c.calls) << c.what;
+    }
+}
+
+TEST(DemoClock, PausedTheClockStopsWithTheSoundOnItsWay) {
+    DemoClock clock;
+    FakeSong song;
+    clock.start(0.0);
+    clock.setTime(3000.0, 0.0, song);
+    clock.songStarted(2000.0, song, 1000.0);
+    clock.update(100.0, 1100.0, song);
+    clock.setPaused(true, 100.0, song);
+    EXPECT_EQ(song.calls, (std::vector<std::string>{"pause"}));
+    // The sound already on its way is heard for a while: the picture goes with it...
+    clock.update(150.0, 1150.0, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 3150.0);
+    clock.update(200.0, 1180.0, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 3180.0);
+    // ...and stops where the sound stopped, whatever the wall clock does.
+    clock.update(5000.0, 1180.0, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 3180.0);
+    clock.update(5100.0, 1170.0, song);  // never back
+    EXPECT_DOUBLE_EQ(clock.time(), 3180.0);
+    // Resumed, it follows the song again from there.
+    clock.setPaused(false, 5200.0, song);
+    clock.update(5300.0, 1200.0, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 3200.0);
+    // Without a song the pause stops the time at once.
+    clock.songStopped();
+    clock.setPaused(true, 5300.0, song);
+    clock.update(6000.0, kNoSong, song);
+    EXPECT_DOUBLE_EQ(clock.time(), 3200.0);
+}
+
 TEST(DemoClock, AFixedClockMovesOnlyBySetTime) {
     DemoClock clock;
     FakeSong song;

@@ -58,8 +58,12 @@ FLUXCORE_API void dmsMsg(const char* format, ...) __attribute__((format(printf, 
 
 // --- clock ------------------------------------------------------------------
 // The clock is monotonic (steady clock, milliseconds). While a song plays it
-// follows the song's position from the demo time the song started at, and
-// dmsUpdateTimer never moves it backwards; only seeking does.
+// follows the position of the song being heard from the demo time the song
+// started at (through a sound server, allowing for the latency the server
+// reports), and dmsUpdateTimer never moves it backwards; only seeking does.
+// With logging on, dmsUpdateTimer logs once a second "clock: demo D ms at
+// monotonic M ms" (M on CLOCK_MONOTONIC), for setting the picture against
+// what other programs record.
 FLUXCORE_API void dmsInitTimer();     // demo time starts at 0 now; safe without dmsInitEx
 FLUXCORE_API void dmsUpdateTimer();   // advances the demo time (music position while it plays)
 FLUXCORE_API float dmsGetTime();      // demo time in ms
@@ -68,7 +72,8 @@ FLUXCORE_API void dmsSetTime(float ms);          // sets the demo time (seeks th
 // The engine's keys, read once per call, each acting when it goes down:
 //   Left   seek back by step ms (not below 0)
 //   Right  seek forward by step ms
-//   Space  pause / resume (clock and music)
+//   Space  pause / resume (clock and music); paused with music, the clock
+//          stops where the music already on its way stops being heard
 // Seeking before the song's start holds the song at its beginning until the
 // clock reaches it again. The host pumps the event queue; no-op without a window.
 FLUXCORE_API void dmsCheckControls(float step);
@@ -117,7 +122,9 @@ FLUXCORE_API Texture* dmsGetTexture(const char* file);  // the texture from that
 FLUXCORE_API Font* dmsGetFont(const char* file);        // a registered font; unknown: failure
 FLUXCORE_API bool dmsReadFile(const char* file, std::vector<unsigned char>& bytes);  // archive file; false if absent
 // Plays "song<n>.ogg" from the archive. With sound off, without the song or
-// without an audio device it logs why and the demo plays on silently.
+// without an audio device it logs why and the demo plays on silently; so too,
+// with one line, when the device goes away while the song plays (its sound
+// server ended), the clock then carrying on by the wall clock.
 FLUXCORE_API void dmsPlaySong(int n);  // starts at the current demo time
 // Plays "song<n>.ogg" placed at demo time startMs: its position is the demo
 // time less startMs whenever it plays, whatever the time is when it starts.

@@ -7,17 +7,35 @@
 
 namespace fluxcore::audio {
 
-// Starts the song (Ogg Vorbis bytes) from its beginning on the default audio
-// device. Returns false with the reason in `why` when there is no audio device
-// or the song cannot be decoded; the demo then plays on silently.
-bool startSong(std::vector<unsigned char> ogg, std::string& why);
+// Starts the song (Ogg Vorbis bytes) `fromMs` into it on the default audio
+// device. Returns false with the reason in `why` when there is no audio
+// device or the song cannot be decoded; the demo then plays on silently.
+bool startSong(std::vector<unsigned char> ogg, std::string& why, double fromMs = 0.0);
 
 // Milliseconds of the song heard so far: samples consumed by the device, less
-// the device's latency. Negative while no song plays.
+// the device's latency (and a sound server's). Negative while no song plays.
 double songPositionMs();
 
 void pauseSong(bool paused);  // pauses or resumes the song; nothing when none plays
 void seekSong(double ms);     // moves the song to ms (clamped to its length)
 void stopSong();              // fades out briefly and closes the device; safe when none plays
+
+// True when a song plays on a device that has gone away (its sound server
+// ended); the song is then dropped without a fade and `why` names the
+// driver. False otherwise, and always for the song's device while it lasts.
+bool songDeviceLost(std::string& why);
+
+// Where the playing song goes, for the log.
+struct SongOutput {
+    bool playing = false;
+    std::string driver;
+    int bufferFrames = 0;
+    int rate = 0;
+    double serverLatencyMs = 0.0;  // 0 without a sound server, negative when it gives no figure
+    double serverStreamMs = -1.0;
+    double serverSinkMs = -1.0;
+    std::string serverProblem;     // why the server could not be asked, when it could not
+};
+SongOutput songOutput();
 
 }  // namespace fluxcore::audio

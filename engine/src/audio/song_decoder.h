@@ -1,5 +1,5 @@
-// The song decoder thread: keeps the frame ring filled from the Vorbis stream
-// and carries out seek requests on the decoder side.
+// The song decoder thread: keeps half the frame ring filled from the Vorbis
+// stream and carries out seek requests on the decoder side.
 #pragma once
 
 #include <atomic>
@@ -29,6 +29,7 @@ public:
 
 private:
     void run();
+    bool wantsMore() const;
     void decodeSome();
     void serviceSeek();
 

@@ -3,10 +3,12 @@
 //
 // Seek protocol: the engine thread posts a request (generation and target
 // frame packed into one word). The decoder, once the callback has taken the
-// previous flush, seeks the stream and publishes a flush: the ring position
-// where the new audio begins, the song frame it stands for, and the request's
-// generation. The callback fades out what it still plays from before that
-// mark, skips to it and acknowledges the generation.
+// previous flush, seeks the stream, marks the ring position where the new
+// audio begins (so the callback plays nothing past it as the old place),
+// writes the new place's first audio there and publishes the flush: the mark,
+// the song frame it stands for, and the request's generation. The callback
+// fades out what it still plays from before that mark, skips to it and
+// acknowledges the generation.
 #pragma once
 
 #include <atomic>
@@ -31,10 +33,12 @@ struct SongLink {
     std::atomic<std::uint64_t> seekRequest{0};
     std::atomic<bool> quit{false};
 
-    // Decoder -> callback. flushMark and flushFrame are valid for flushGeneration
-    // (stored last, with release).
+    // Decoder -> callback. flushMark and flushFrame are valid for
+    // markGeneration (stored after them, before any audio past the mark) and
+    // for flushGeneration (stored last, with release).
     std::atomic<std::uint64_t> flushMark{0};
     std::atomic<std::int64_t> flushFrame{0};
+    std::atomic<std::uint64_t> markGeneration{0};
     std::atomic<std::uint64_t> flushGeneration{0};
     // Set once every frame up to the end of the stream is in the ring.
     std::atomic<bool> ended{false};

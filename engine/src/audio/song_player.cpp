@@ -1,6 +1,7 @@
 // One playing song: start-up order, teardown order and the fade at the end.
 #include "audio/song_player.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -10,12 +11,27 @@
 namespace fluxcore::audio {
 
 namespace {
-// 1024 frames at 44.1 kHz: 23 ms of latency, a safe size for every driver.
+// 1024 frames at 44.1 kHz: 23 ms of latency, a safe size for a device SDL
+// writes to itself.
 constexpr int kDeviceFrames = 1024;
-// About 0.37 s of decoded audio kept ahead of the device.
-constexpr std::size_t kRingFrames = 16384;
+// Through a sound server SDL's buffer sets the server's (SDL asks it for as
+// much latency as its buffer holds): 46 ms leave its sink 12 ms ahead, where
+// 23 ms left it 6 ms and on a loaded machine, with every thread on the way on
+// realtime scheduling, now and then a gap. The clock allows for the latency;
+// pause and seek are heard within about two buffers.
+constexpr int kServerDeviceFrames = 2048;
+// About 1.5 s of decoded audio kept ahead of the device (half the ring; the
+// other half takes a seek's new place at once): the decoder thread runs at
+// normal priority and may wait long on a busy machine.
+constexpr std::size_t kRingFrames = 131072;
+// Decoded before the device starts, so the first buffers never run dry.
+constexpr std::size_t kPrefillFrames = 16384;
 constexpr auto kPrefillLimit = std::chrono::milliseconds(1000);
+// The server's first latency figure comes within one of its 100 ms rounds.
+constexpr auto kLatencyLimit = std::chrono::milliseconds(500);
 constexpr auto kFadeLimit = std::chrono::milliseconds(300);
+// Through a sound server the buffers' times are smoothed over this window.
+constexpr std::int64_t kServerSmoothingNs = 10000000000;
 
 std::int64_t steadyNanoseconds() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -28,30 +44,42 @@ void SongPlayer::fill(void* self, float* out, int frames) {
     static_cast<SongPlayer*>(self)->mixer_->mix(out, frames, steadyNanoseconds());
 }
 
-std::unique_ptr<SongPlayer> SongPlayer::start(std::vector<unsigned char> ogg, std::string& why) {
+std::unique_ptr<SongPlayer> SongPlayer::start(std::vector<unsigned char> ogg, std::string& why, double fromMs) {
     std::unique_ptr<VorbisStream> stream = VorbisStream::open(std::move(ogg), why);
     if (!stream) return nullptr;
     const int rate = stream->rate();
     const std::int64_t total = stream->totalFrames();
+    const std::int64_t from =
+        std::isfinite(fromMs) ? std::clamp<std::int64_t>(std::llround(fromMs * rate / 1000.0), 0, total) : 0;
+    // Started at its place rather than moved there once playing: no seek's
+    // fade and wait at the start.
+    if (from > 0 && !stream->seek(from)) {
+        why = "song's audio data is damaged";
+        return nullptr;
+    }
 
     std::unique_ptr<SongPlayer> p(new SongPlayer());
     p->link_ = std::make_unique<SongLink>(kRingFrames);
-    p->mixer_ = std::make_unique<SongMixer>(*p->link_, rate, kDeviceFrames, total);
-    p->device_ = SdlAudioDevice::open(rate, kDeviceFrames, &SongPlayer::fill, p.get(), why);
+    p->mixer_ = std::make_unique<SongMixer>(*p->link_, rate, kDeviceFrames, total, from);
+    p->device_ = SdlAudioDevice::open(rate, kDeviceFrames, kServerDeviceFrames, &SongPlayer::fill, p.get(), why);
     if (!p->device_) return nullptr;
+    if (p->device_->soundServer()) p->mixer_->setSmoothing(kServerSmoothingNs);
     p->decoder_ = std::make_unique<SongDecoder>(std::move(stream), *p->link_);
 
-    // Start with a full ring so the first buffers never run dry.
-    const std::size_t wanted = std::min<std::size_t>(p->link_->ring.capacity() / 2,
-                                                     static_cast<std::size_t>(total));
-    const auto deadline = std::chrono::steady_clock::now() + kPrefillLimit;
+    // Start with audio in the ring so the first buffers never run dry, and
+    // with the server's latency known so the clock allows for it at once.
+    const std::size_t wanted = std::min<std::size_t>(kPrefillFrames, static_cast<std::size_t>(total - from));
+    const auto start = std::chrono::steady_clock::now();
     while (p->link_->ring.writePosition() < wanted && !p->link_->ended.load() &&
-           std::chrono::steady_clock::now() < deadline) {
+           std::chrono::steady_clock::now() < start + kPrefillLimit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    if (p->link_->ring.writePosition() == 0) {
+    if (p->link_->ring.writePosition() == 0 && from < total) {
         why = p->decoder_->damaged() ? "song's audio data is damaged" : "song has no decodable audio";
         return nullptr;
+    }
+    while (p->device_->serverLatencyMs() < 0.0 && std::chrono::steady_clock::now() < start + kLatencyLimit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     p->device_->resume();
     return p;
@@ -63,8 +91,13 @@ SongPlayer::~SongPlayer() {
 }
 
 double SongPlayer::positionMs() {
+    mixer_->setOutputLatencyFrames(std::max(0.0, device_->serverLatencyMs()) * mixer_->rate() / 1000.0);
     return mixer_->positionFrames(steadyNanoseconds()) * 1000.0 / mixer_->rate();
 }
+
+bool SongPlayer::deviceLost() const { return device_->lost(); }
+
+const SdlAudioDevice& SongPlayer::device() const { return *device_; }
 
 void SongPlayer::seekMs(double ms) {
     if (!std::isfinite(ms)) return;

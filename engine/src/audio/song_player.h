@@ -20,21 +20,26 @@ struct SongPlayerStats {
     std::int64_t callbackNs;     // time spent in the audio callback
     std::int64_t callbacks;      // audio callbacks so far
     std::int64_t underrunFrames; // frames played as silence for want of audio
-    int deviceFrames;            // frames per device buffer (the latency allowed for)
+    int deviceFrames;            // frames per device buffer
     int rate;
 };
 
 class SongPlayer {
 public:
-    // Opens the song and the device, fills the ring and starts playback.
-    // Null with the reason in `why` on failure.
-    static std::unique_ptr<SongPlayer> start(std::vector<unsigned char> ogg, std::string& why);
+    // Opens the song and the device, fills the ring and starts playback
+    // `fromMs` into the song. Null with the reason in `why` on failure.
+    static std::unique_ptr<SongPlayer> start(std::vector<unsigned char> ogg, std::string& why, double fromMs = 0.0);
     ~SongPlayer();  // closes the device at once; call fadeOut() first to avoid a click
 
     SongPlayer(const SongPlayer&) = delete;
     SongPlayer& operator=(const SongPlayer&) = delete;
 
+    // The song time being heard: through a sound server, allowing for the
+    // latency it reports.
     double positionMs();
+    // True once the device has gone (its sound server or hardware went away).
+    bool deviceLost() const;
+    const SdlAudioDevice& device() const;
     void pause(bool paused) { mixer_->setPaused(paused); }
     void seekMs(double ms);
     // Ramps the output to silence and waits (bounded) until the device has

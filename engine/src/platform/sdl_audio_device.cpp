@@ -1,6 +1,11 @@
 // The SDL2 audio device that plays the song.
 #include "platform/sdl_audio_device.h"
 
+#include <pthread.h>
+#include <sched.h>
+
+#include "platform/pulse_latency.h"
+
 namespace fluxcore::audio {
 
 namespace {
@@ -10,7 +15,7 @@ std::string requestedDriver() {
 }
 }  // namespace
 
-std::unique_ptr<SdlAudioDevice> SdlAudioDevice::open(int rate, int bufferFrames, Fill fill,
+std::unique_ptr<SdlAudioDevice> SdlAudioDevice::open(int rate, int bufferFrames, int serverBufferFrames, Fill fill,
                                                      void* user, std::string& why) {
     std::unique_ptr<SdlAudioDevice> d(new SdlAudioDevice());
     d->fill_ = fill;
@@ -23,12 +28,14 @@ std::unique_ptr<SdlAudioDevice> SdlAudioDevice::open(int rate, int bufferFrames,
     d->subsystemStarted_ = true;
     const char* driver = SDL_GetCurrentAudioDriver();
     d->driver_ = driver != nullptr ? driver : "unknown";
+    // PipeWire's own driver reaches the same server as its PulseAudio layer.
+    d->soundServer_ = d->driver_ == "pulseaudio" || d->driver_ == "pipewire";
 
     SDL_AudioSpec want{};
     want.freq = rate;
     want.format = AUDIO_F32SYS;
     want.channels = 2;
-    want.samples = static_cast<Uint16>(bufferFrames);
+    want.samples = static_cast<Uint16>(d->soundServer_ ? serverBufferFrames : bufferFrames);
     want.callback = &SdlAudioDevice::callback;
     want.userdata = d.get();
     SDL_AudioSpec have{};
@@ -40,18 +47,50 @@ std::unique_ptr<SdlAudioDevice> SdlAudioDevice::open(int rate, int bufferFrames,
         return nullptr;
     }
     d->bufferFrames_ = have.samples;
+    if (d->soundServer_) {
+        d->latency_ = platform::PulseLatency::open(d->latencyProblem_);
+    }
     return d;
 }
 
 SdlAudioDevice::~SdlAudioDevice() {
+    latency_.reset();
     if (device_ != 0) SDL_CloseAudioDevice(device_);  // waits for a running callback
     if (subsystemStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 void SdlAudioDevice::resume() { SDL_PauseAudioDevice(device_, 0); }
 
+double SdlAudioDevice::serverLatencyMs() const {
+    if (!soundServer_) return 0.0;
+    return latency_ ? latency_->latest().totalMs() : -1.0;
+}
+
+double SdlAudioDevice::serverStreamMs() const { return latency_ ? latency_->latest().streamMs : -1.0; }
+
+double SdlAudioDevice::serverSinkMs() const { return latency_ ? latency_->latest().sinkMs : -1.0; }
+
+bool SdlAudioDevice::lost() const {
+    // SDL marks a device it had to give up as stopped; a playing or paused
+    // one is still there.
+    return SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED;
+}
+
 void SDLCALL SdlAudioDevice::callback(void* self, Uint8* stream, int len) {
     auto* d = static_cast<SdlAudioDevice*>(self);
+    if (!d->threadRaised_) {
+        // SDL gives its audio thread a raised nice level at most; where the
+        // system allows it (root, an RTPRIO limit) it gets realtime
+        // scheduling instead, below a sound server's own threads. On a busy
+        // machine a nice thread can still wait long enough for the server to
+        // run dry; the work here, the mixer, takes no lock and is short, and
+        // SDL's thread otherwise sleeps on the server or the device.
+        d->threadRaised_ = true;
+        sched_param param{};
+        param.sched_priority = sched_get_priority_min(SCHED_RR) + 1;
+        d->realtime_.store(pthread_setschedparam(pthread_self(), SCHED_RR, &param) == 0 ? 1 : -1,
+                           std::memory_order_relaxed);
+    }
     const int frames = len / static_cast<int>(2 * sizeof(float));
     d->fill_(d->user_, reinterpret_cast<float*>(stream), frames);
 }

@@ -1,11 +1,17 @@
 // The SDL2 audio device that plays the song: the audio subsystem and one
-// opened device, released in reverse order.
+// opened device, released in reverse order, and for a sound server the
+// latency it adds behind SDL.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
 #include <SDL.h>
+
+namespace fluxcore::platform {
+class PulseLatency;
+}
 
 namespace fluxcore::audio {
 
@@ -15,10 +21,12 @@ public:
     using Fill = void (*)(void* user, float* out, int frames);
 
     // Starts SDL's audio subsystem and opens the default device for stereo
-    // float at `rate`, paused. On failure returns null with the driver and
-    // SDL's reason in `why`.
-    static std::unique_ptr<SdlAudioDevice> open(int rate, int bufferFrames, Fill fill, void* user,
-                                                std::string& why);
+    // float at `rate`, paused, with buffers of `bufferFrames` frames; through
+    // a sound server (SDL's PulseAudio or PipeWire driver) of
+    // `serverBufferFrames`, the only slack against the server's scheduling.
+    // On failure returns null with the driver and SDL's reason in `why`.
+    static std::unique_ptr<SdlAudioDevice> open(int rate, int bufferFrames, int serverBufferFrames, Fill fill,
+                                                void* user, std::string& why);
     ~SdlAudioDevice();
 
     SdlAudioDevice(const SdlAudioDevice&) = delete;
@@ -27,6 +35,24 @@ public:
     void resume();
     int bufferFrames() const { return bufferFrames_; }
     const std::string& driver() const { return driver_; }
+    // A sound server stands between SDL and the speakers.
+    bool soundServer() const { return soundServer_; }
+
+    // How long audio the server asks SDL for takes to be heard, beyond SDL's
+    // own buffer: 0 without a sound server; through one, the server's figure,
+    // negative until it has given one (or when it cannot be asked).
+    double serverLatencyMs() const;
+    // The parts of that figure, for the log: the stream's queue and the sink's.
+    double serverStreamMs() const;
+    double serverSinkMs() const;
+    // Why the server cannot be asked, when it cannot.
+    const std::string& serverLatencyProblem() const { return latencyProblem_; }
+
+    // True once SDL has given the device up (its server or hardware went away).
+    bool lost() const;
+    // Whether SDL's audio thread runs with realtime scheduling: 1 yes, -1 the
+    // system refused it, 0 not known yet (no buffer filled so far).
+    int realtimeThread() const { return realtime_.load(std::memory_order_relaxed); }
 
 private:
     SdlAudioDevice() = default;
@@ -36,8 +62,13 @@ private:
     SDL_AudioDeviceID device_ = 0;
     int bufferFrames_ = 0;
     std::string driver_;
+    bool soundServer_ = false;
+    std::unique_ptr<platform::PulseLatency> latency_;
+    std::string latencyProblem_;
     Fill fill_ = nullptr;
     void* user_ = nullptr;
+    bool threadRaised_ = false;  // SDL's audio thread only
+    std::atomic<int> realtime_{0};
 };
 
 }  // namespace fluxcore::audio

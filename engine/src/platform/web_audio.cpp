@@ -13,12 +13,12 @@
 // Module.gmSong holds the one song: its context, decoded buffer, playing
 // source, the position it was last placed at (offsetMs) and when, in the
 // context's and the page's time.
-EM_JS(int, gm_song_start, (const unsigned char* bytes, int size), {
+EM_JS(int, gm_song_start, (const unsigned char* bytes, int size, double fromMs), {
     if (Module.gmSong) Module.gmSongStop();
     var Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) return 0;
     var ctx = Module.gmAudioContext || (Module.gmAudioContext = new Context());
-    var song = {ctx: ctx, buffer: null, source: null, gain: null, offsetMs: 0, placedAt: performance.now(),
+    var song = {ctx: ctx, buffer: null, source: null, gain: null, offsetMs: fromMs, placedAt: performance.now(),
                 paused: false, stopped: false};
     Module.gmSong = song;
     song.play = function() {
@@ -105,10 +105,29 @@ EM_JS(void, gm_song_stop, (void), {
     if (Module.gmSongStop) Module.gmSongStop();
 });
 
+// A closed context plays nothing again: the song is dropped.
+EM_JS(int, gm_song_lost, (void), {
+    var song = Module.gmSong;
+    if (!song || song.ctx.state !== 'closed') return 0;
+    song.stopped = true;
+    Module.gmSong = null;
+    return 1;
+});
+
+EM_JS(int, gm_song_rate, (void), {
+    return Module.gmSong ? Module.gmSong.ctx.sampleRate : 0;
+});
+
+// The frames the context renders ahead of the output, as far as it says.
+EM_JS(int, gm_song_buffer_frames, (void), {
+    var song = Module.gmSong;
+    return song ? Math.round((song.ctx.baseLatency || 0) * song.ctx.sampleRate) : 0;
+});
+
 namespace fluxcore::audio {
 
-bool startSong(std::vector<unsigned char> ogg, std::string& why) {
-    if (!gm_song_start(ogg.data(), static_cast<int>(ogg.size()))) {
+bool startSong(std::vector<unsigned char> ogg, std::string& why, double fromMs) {
+    if (!gm_song_start(ogg.data(), static_cast<int>(ogg.size()), fromMs)) {
         why = "this browser has no Web Audio";
         return false;
     }
@@ -119,5 +138,24 @@ double songPositionMs() { return gm_song_position(); }
 void pauseSong(bool paused) { gm_song_pause(paused ? 1 : 0); }
 void seekSong(double ms) { gm_song_seek(ms); }
 void stopSong() { gm_song_stop(); }
+
+bool songDeviceLost(std::string& why) {
+    if (!gm_song_lost()) return false;
+    why = "the page's audio context was closed (Web Audio)";
+    return true;
+}
+
+// The browser mixes for its own output; its latency is in the position
+// already (the context's base and output latency), so there is no sound
+// server's to allow for.
+SongOutput songOutput() {
+    SongOutput o;
+    o.rate = gm_song_rate();
+    if (o.rate == 0) return o;
+    o.playing = true;
+    o.driver = "Web Audio";
+    o.bufferFrames = gm_song_buffer_frames();
+    return o;
+}
 
 }  // namespace fluxcore::audio

@@ -96,6 +96,18 @@ TEST_F(Playback, SeamStartsSeeksPausesAndStops) {
     EXPECT_LT(songPositionMs(), 0.0);
 }
 
+TEST_F(Playback, ASongStartedMidwayPlaysOnFromThere) {
+    std::string why;
+    ASSERT_TRUE(startSong(test::toneSong(4.0), why, 2500.0)) << why;
+    EXPECT_NEAR(songPositionMs(), 2500.0, 0.05);  // where it starts, before a buffer is taken
+    ASSERT_TRUE(waitFor([] { return songPositionMs() > 2600.0; }));
+    EXPECT_LT(songPositionMs(), 3500.0);
+    std::string lost;
+    EXPECT_FALSE(songDeviceLost(lost));  // the dummy device stays
+    EXPECT_LT(songOutput().serverLatencyMs, 0.5);  // no sound server, no latency beyond the device's
+    EXPECT_EQ(songOutput().driver, "dummy");
+}
+
 TEST_F(Playback, AStartedSongReplacesThePlayingOne) {
     std::string why;
     ASSERT_TRUE(startSong(test::toneSong(2.0), why)) << why;
