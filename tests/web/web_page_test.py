@@ -63,7 +63,7 @@ def frames(site_folder, capture):
             mean, far_share = compare(decode_png(page_png), desktop)
             verdict = "ok" if mean <= MAX_MEAN and far_share <= MAX_FAR_SHARE else "DIFFERS"
             print(f"{ms:6d} ms: mean absolute difference {mean:.2f} (at most {MAX_MEAN}), "
-                  f"{100 * far_share:.2f} % of pixels far off (at most {100 * MAX_FAR_SHARE:.0f} %): {verdict}")
+                  f"{100 * far_share:.2f} % of pixels far off (at most {100 * MAX_FAR_SHARE:.1f} %): {verdict}")
             if verdict != "ok":
                 failures.append(ms)
         if browser.errors:
