@@ -7,8 +7,10 @@
 #   ./setup.sh test      install, build (also with sanitizers), run all tests
 #   ./setup.sh package   install, build what is installed, make the .deb in
 #                        build/package/ and check it with lintian
+#   ./setup.sh web       install, build the web page (emscripten) and serve it
+#                        on 127.0.0.1 (port GM_WEB_PORT, 8000 by default)
 #
-# All three share the gcc tree build/ (configured for the /usr prefix, as the
+# All four share the gcc tree build/ (configured for the /usr prefix, as the
 # package installs), so each reuses what an earlier one built.
 # The test run covers two trees: build/ (gcc; its ctest includes a valgrind
 # memcheck of the capture tool) and build-asan/ (clang with AddressSanitizer,
@@ -23,8 +25,8 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 mode="${1:-}"
 case "$mode" in
-  play|test|package) ;;
-  *) echo "usage: $0 play|test|package" >&2; exit 2 ;;
+  play|test|package|web) ;;
+  *) echo "usage: $0 play|test|package|web" >&2; exit 2 ;;
 esac
 
 fail() { echo "setup.sh: $*" >&2; exit 1; }
@@ -41,6 +43,7 @@ packages=(
   pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
   clang libclang-rt-14-dev valgrind python3
   help2man man-db desktop-file-utils appstream lintian file
+  emscripten chromium
 )
 
 install_packages() {
@@ -91,6 +94,18 @@ if [[ "$mode" == play ]]; then
   cmake --build "$here/build" --target glass-meridian || fail "building the demo failed"
   step "starting the demo"
   exec "$here/build/bin/glass-meridian"
+fi
+
+if [[ "$mode" == web ]]; then
+  # The page is built in build/web by emscripten from what the gcc tree's
+  # content tool made (data.pak, the dialog's banner).
+  step "building the web page in build/web"
+  configure build "${gcc_tree[@]}"
+  cmake --build "$here/build" --target gm_web || fail "building the web page failed"
+  site="$here/build/web/site"
+  bytes=$(cat "$site"/glass-meridian.{html,js,wasm,data} | wc -c)
+  step "a visitor downloads $((bytes / 1024)) KiB (page, script, program, data.pak)"
+  exec python3 "$here/web/serve.py" "$site" "${GM_WEB_PORT:-8000}"
 fi
 
 if [[ "$mode" == package ]]; then

@@ -13,13 +13,6 @@ namespace {
 
 constexpr int kFailureExitCode = 1;
 
-struct LoopState {
-    bool quit = false;
-    bool loop = false;          // the end starts the show again
-    bool musicStarted = false;
-    int lastMessageCode = 0;    // parameter of the last message taken from the queue
-};
-
 void startEngine(EngineApi& engine, const LaunchSettings& settings) {
     engine.setLogging(settings.readOption);
     if (!engine.initEx(settings, production::kArchive)) {
@@ -31,57 +24,12 @@ void startEngine(EngineApi& engine, const LaunchSettings& settings) {
     if (settings.startMs > 0.0f) engine.setTime(settings.startMs);
 }
 
-void drawFrame(EngineApi& engine, Platform& platform, LoopState& state) {
-    production::advanceClock(engine);
-    engine.checkControls(1000.0f);
-    // Looping, the end is never drawn: the frame that reaches it shows the
-    // start, and a song still playing is held until its offset comes again.
-    if (state.loop && engine.time() >= production::kEndMs) engine.setTime(0.0f);
-    if (platform.escapeHeld()) {
-        state.quit = true;  // the frame still completes and is shown
-    }
-    production::drawPicture(engine);
-    platform.swapBuffers(engine.hdc());
-
-    const float t = engine.time();
-    char title[256];
-    std::memset(title, 0, sizeof title);
-    std::snprintf(title, sizeof title, "Time: %fs", t * 0.001);
-    engine.setWindowTitle(title);
-
-    if (t >= production::kEndMs) {
-        state.quit = true;
-    }
-    if (!state.musicStarted && t >= production::kSongStartMs) {  // also in the frame that set quit
-        // Placed at its start, not at this frame: a seek or a slow frame may
-        // have carried the time past it.
-        engine.playSong(production::kSong, production::kSongStartMs);
-        state.musicStarted = true;
-    }
-}
-
-void runLoop(EngineApi& engine, Platform& platform, LoopState& state) {
-    while (!state.quit) {
-        const PlatformEvent event = platform.pollEvent();
-        switch (event.kind) {
-            case PlatformEvent::Kind::Quit:
-                state.quit = true;
-                state.lastMessageCode = event.code;
-                break;
-            case PlatformEvent::Kind::Other:
-                state.lastMessageCode = event.code;
-                break;
-            case PlatformEvent::Kind::Empty:
-                drawFrame(engine, platform, state);
-                break;
-        }
-    }
-}
+}  // namespace
 
 // Runs body; a failure of any kind is written through the engine's message
-// output as "Exception: <text>", added to `failures` and reported as false.
+// output as "Exception: <text>", added to the failures and reported as false.
 template <typename Body>
-bool guarded(EngineApi& engine, std::string& failures, Body&& body) {
+bool DemoShow::guarded(Body&& body) {
     std::string text;
     try {
         body();
@@ -94,52 +42,119 @@ bool guarded(EngineApi& engine, std::string& failures, Body&& body) {
         text = "unknown failure";
     }
     const std::string line = "Exception: " + text + "\n";
-    engine.message(line.c_str());
-    failures += line;
+    engine_.message(line.c_str());
+    failures_ += line;
+    failed_ = true;
     return false;
 }
 
-}  // namespace
+void DemoShow::addFailure(const std::string& line) {
+    engine_.message(line.c_str());
+    failures_ += line;
+    failed_ = true;
+}
+
+bool DemoShow::start(const LaunchSettings& settings) {
+    const bool clean = guarded([&] {
+        if (settings.accepted) {
+            startEngine(engine_, settings);  // ends with the clock started
+            loop_ = settings.loop;
+        } else {
+            quit_ = true;
+            engine_.initTimer();  // the shut-down path is the same either way
+        }
+    });
+    if (!clean) quit_ = true;
+    return clean;
+}
+
+bool DemoShow::step() {
+    if (quit_) return false;
+    const bool clean = guarded([&] {
+        const PlatformEvent event = platform_.pollEvent();
+        switch (event.kind) {
+            case PlatformEvent::Kind::Quit:
+                quit_ = true;
+                lastMessageCode_ = event.code;
+                break;
+            case PlatformEvent::Kind::Other:
+                lastMessageCode_ = event.code;
+                break;
+            case PlatformEvent::Kind::Empty:
+                drawFrame();
+                break;
+        }
+    });
+    if (!clean) quit_ = true;
+    return !quit_;
+}
+
+void DemoShow::drawFrame() {
+    production::advanceClock(engine_);
+    engine_.checkControls(1000.0f);
+    // Looping, the end is never drawn: the frame that reaches it shows the
+    // start, and a song still playing is held until its offset comes again.
+    if (loop_ && engine_.time() >= production::kEndMs) engine_.setTime(0.0f);
+    if (platform_.escapeHeld()) {
+        quit_ = true;  // the frame still completes and is shown
+    }
+    production::drawPicture(engine_);
+    platform_.swapBuffers(engine_.hdc());
+
+    const float t = engine_.time();
+    char title[256];
+    std::memset(title, 0, sizeof title);
+    std::snprintf(title, sizeof title, "Time: %fs", t * 0.001);
+    engine_.setWindowTitle(title);
+
+    if (t >= production::kEndMs) {
+        quit_ = true;
+    }
+    if (!musicStarted_ && t >= production::kSongStartMs) {  // also in the frame that set quit
+        // Placed at its start, not at this frame: a seek or a slow frame may
+        // have carried the time past it.
+        engine_.playSong(production::kSong, production::kSongStartMs);
+        musicStarted_ = true;
+    }
+}
+
+int DemoShow::finish() {
+    quit_ = true;
+    // Each shut-down step runs even when the one before it failed.
+    guarded([&] { engine_.setGamma(0.0f); });
+    guarded([&] { engine_.shutDown(); });
+    return failed_ ? kFailureExitCode : lastMessageCode_;
+}
 
 int runDemo(EngineApi& engine, Platform& platform, SetupDialog& dialog, const LaunchRequest& request) {
-    LoopState state;
-    bool failed = false;
-    std::string failures;  // what the viewer is told after the shut-down
-
-    const bool ranClean = guarded(engine, failures, [&] {
-        LaunchSettings settings = request.settings;
-        DialogOutcome outcome;
+    DemoShow show(engine, platform);
+    LaunchSettings settings = request.settings;
+    DialogOutcome outcome;
+    bool asked = false;
+    try {
         if (request.action == LaunchRequest::Action::ShowDialog) {
             outcome = dialog.run(request.choices, settings);
         } else {
             settings = acceptedSettings(request);
         }
-        if (!outcome.shown) {
-            const std::string line = "Setup dialog: " + outcome.failure + "\n";
-            engine.message(line.c_str());
-            failures += line;
-            failed = true;
-        }
-        if (outcome.shown && settings.accepted) {
-            startEngine(engine, settings);  // ends with the clock started
-            state.loop = settings.loop;
-        } else {
-            state.quit = true;
-            engine.initTimer();  // the shut-down path is the same either way
-        }
-        runLoop(engine, platform, state);
-    });
-
-    // Each shut-down step runs even when the one before it failed.
-    const bool gammaClean = guarded(engine, failures, [&] { engine.setGamma(0.0f); });
-    const bool shutClean = guarded(engine, failures, [&] { engine.shutDown(); });
-    // Once the engine's window is gone, so that the message is not hidden behind it.
-    if (!failures.empty()) dialog.showFailure(failures.c_str());
-
-    if (failed || !ranClean || !gammaClean || !shutClean) {
-        return kFailureExitCode;
+        asked = true;
+    } catch (const char* failure) {
+        show.addFailure(std::string("Exception: ") + (failure ? failure : "(no message)") + "\n");
+    } catch (const std::exception& failure) {
+        show.addFailure(std::string("Exception: ") + failure.what() + "\n");
+    } catch (...) {
+        show.addFailure("Exception: unknown failure\n");
     }
-    return state.lastMessageCode;
+    if (asked && !outcome.shown) show.addFailure("Setup dialog: " + outcome.failure + "\n");
+    if (!asked || !outcome.shown) settings.accepted = false;
+    if (asked && show.start(settings)) {
+        while (show.step()) {
+        }
+    }
+    const int code = show.finish();
+    // Once the engine's window is gone, so that the message is not hidden behind it.
+    if (!show.failures().empty()) dialog.showFailure(show.failures().c_str());
+    return code;
 }
 
 }  // namespace glassmeridian

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Hunts intermittent failures: runs the tests that drive real programs, X
-# servers and timing (labels x11, e2e, capture, reliability) many times in a
-# row in each build tree given, and prints how often each test failed. Not
-# part of the test command; run it by hand after changing such tests.
+# servers, browsers and timing (labels x11, e2e, capture, reliability, web)
+# many times in a row in each build tree given, and prints how often each
+# test failed. Not part of the test command; run it by hand after changing
+# such tests.
 #
 #   tests/flake_hunt.sh [--runs N] [--load] [--labels REGEX] [--exclude REGEX] TREE...
 #
@@ -14,7 +15,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/sanitizer/sanitizer_env.sh"
 
 runs=30
 load=0
-labels='x11|e2e|capture|reliability'
+labels='x11|e2e|capture|reliability|web'
 exclude=''
 trees=()
 while (($#)); do

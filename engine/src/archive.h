@@ -1,5 +1,6 @@
-// Archive: the data archive (a ZIP file) read through PhysicsFS, and where the
-// engine looks for it.
+// Archive: the data archive (a ZIP file), and where the engine looks for it.
+// The desktop reads it through PhysicsFS (platform/physfs_archive.cpp), the
+// web build through ZipArchive (platform/web_archive.cpp).
 #pragma once
 
 #include <cstdint>
@@ -44,11 +45,12 @@ public:
     // when the archive opens).
     const std::vector<std::string>& files() const { return files_; }
 
+    struct Backend;  // what the reader behind it keeps
+
 private:
-    Archive(std::string path, bool ownsLibrary);
+    explicit Archive(std::string path);
     std::string path_;
-    bool ownsLibrary_;      // this archive initialised PhysicsFS and shuts it down
-    bool mounted_ = false;
+    std::unique_ptr<Backend> backend_;
     std::vector<std::string> files_;
 };
 

@@ -352,3 +352,59 @@ TEST(Driver, LoopingStartsAgainFromZeroAtTheEndUntilEscape) {
 }
 
 }  // namespace
+
+// The show in steps, as a web page's frame callback runs it: one frame a
+// step, false from the step that reached the end on, and nothing drawn after.
+TEST(DemoShow, StepsOneFrameAtATimeUntilTheEnd) {
+    Session s;
+    s.engine.clock = {100.0f, 2000.0f, 49000.0f};
+    glassmeridian::DemoShow show(s.engine, s.platform);
+    glassmeridian::LaunchSettings settings;
+    settings.accepted = true;
+    ASSERT_TRUE(show.start(settings));
+    EXPECT_EQ(s.count("initTimer"), 1);
+    EXPECT_TRUE(show.step());
+    EXPECT_EQ(s.count("run"), 1);
+    EXPECT_TRUE(show.step());
+    EXPECT_EQ(s.count("playSong(1,2000)"), 1);
+    EXPECT_FALSE(show.step());  // 49000 ms: the frame is drawn, then the show ends
+    EXPECT_EQ(s.count("run"), 3);
+    EXPECT_FALSE(show.step());
+    EXPECT_EQ(s.count("run"), 3);
+    EXPECT_EQ(show.finish(), 0);
+    EXPECT_EQ(s.count("shutDown"), 1);
+    EXPECT_TRUE(show.failures().empty());
+}
+
+TEST(DemoShow, AFailedStartOrFrameEndsTheShowWithItsMessage) {
+    Session s;
+    s.engine.initSucceeds = false;
+    glassmeridian::DemoShow failedStart(s.engine, s.platform);
+    glassmeridian::LaunchSettings settings;
+    settings.accepted = true;
+    EXPECT_FALSE(failedStart.start(settings));
+    EXPECT_FALSE(failedStart.step());
+    EXPECT_EQ(failedStart.finish(), 1);
+    EXPECT_EQ(failedStart.failures().rfind("Exception: ", 0), 0u);
+
+    Session t;
+    t.engine.clock = {100.0f, 200.0f};
+    t.engine.beforeCall = [](const std::string& call) {
+        if (call == "run") throw "broken frame";
+    };
+    glassmeridian::DemoShow failedFrame(t.engine, t.platform);
+    ASSERT_TRUE(failedFrame.start(settings));
+    EXPECT_FALSE(failedFrame.step());
+    EXPECT_EQ(failedFrame.finish(), 1);
+    EXPECT_EQ(failedFrame.failures(), "Exception: broken frame\n");
+    EXPECT_EQ(t.count("shutDown"), 1);
+
+    // Declined: nothing to draw, the same shut-down.
+    Session u;
+    glassmeridian::DemoShow declined(u.engine, u.platform);
+    EXPECT_TRUE(declined.start(glassmeridian::LaunchSettings{}));
+    EXPECT_FALSE(declined.step());
+    EXPECT_EQ(u.count("initEx(640,480,32,0,0,0,data.pak)"), 0);
+    EXPECT_EQ(declined.finish(), 0);
+    EXPECT_EQ(u.count("shutDown"), 1);
+}

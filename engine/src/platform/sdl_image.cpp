@@ -2,63 +2,16 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <cctype>
 #include <cstring>
 #include <memory>
 
 #include "failure.h"
 #include "image.h"
+#include "picture_format.h"
 
 namespace fluxcore {
 
 namespace {
-
-std::string lowerExtension(const std::string& name) {
-    const std::size_t dot = name.rfind('.');
-    std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
-
-// libjpeg fills the rest of a JPEG file that was cut short with grey and only
-// warns; a whole file ends with the end-of-image marker.
-bool jpegEndsWhole(const std::vector<unsigned char>& bytes) {
-    const std::size_t n = bytes.size();
-    return n >= 4 && bytes[n - 2] == 0xFF && bytes[n - 1] == 0xD9;
-}
-
-int le16(const std::vector<unsigned char>& bytes, std::size_t at) { return bytes[at] | bytes[at + 1] << 8; }
-
-// The size a PCX header claims (its window's corners are inclusive).
-bool pcxHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& height) {
-    if (bytes.size() < 128) return false;
-    width = le16(bytes, 8) - le16(bytes, 4) + 1;
-    height = le16(bytes, 10) - le16(bytes, 6) + 1;
-    return true;
-}
-
-// The size and colour component count in a JPEG's first start-of-frame
-// segment: walks the marker segments from the start of the file up to it.
-bool jpegHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& height, int* components = nullptr) {
-    std::size_t at = 2;  // past the start-of-image marker
-    while (at + 9 <= bytes.size() && bytes[at] == 0xFF) {
-        const unsigned char marker = bytes[at + 1];
-        const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-        if (startOfFrame) {
-            height = bytes[at + 5] << 8 | bytes[at + 6];
-            width = bytes[at + 7] << 8 | bytes[at + 8];
-            if (components) *components = at + 9 < bytes.size() ? bytes[at + 9] : 0;
-            return true;
-        }
-        at += 2 + static_cast<std::size_t>(bytes[at + 2] << 8 | bytes[at + 3]);
-    }
-    return false;
-}
-
-void refuseOversized(const std::string& name, int width, int height) {
-    if (width > kMaxPictureSide || height > kMaxPictureSide)
-        fail("%s: picture is %dx%d, larger than %dx%d", name.c_str(), width, height, kMaxPictureSide, kMaxPictureSide);
-}
 
 using Surface = std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)>;
 
@@ -91,13 +44,6 @@ Surface decodeSurface(SDL_RWops* source, const std::vector<unsigned char>& bytes
 }
 
 }  // namespace
-
-bool pictureHeaderSize(const std::vector<unsigned char>& bytes, const std::string& name, int& width, int& height) {
-    const std::string ext = lowerExtension(name);
-    if (ext == "jpg" || ext == "jpeg") return bytes.size() > 2 && jpegHeaderSize(bytes, width, height);
-    if (ext == "pcx") return pcxHeaderSize(bytes, width, height);
-    return false;
-}
 
 Image decodeImage(const std::vector<unsigned char>& bytes, const std::string& name) {
     if (bytes.empty()) fail("%s: cannot decode picture (empty file)", name.c_str());
