@@ -43,8 +43,12 @@ packages=(
   pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
   clang libclang-rt-14-dev valgrind python3
   help2man man-db desktop-file-utils appstream lintian file
-  emscripten chromium
 )
+# The web page's compiler and the browser its tests run in: large, and not
+# needed to play or package the desktop demo.
+case "$mode" in
+  test|web) packages+=(emscripten chromium) ;;
+esac
 
 install_packages() {
   local missing=()
