@@ -195,7 +195,7 @@ void dmsPlaySongFrom(int n, float startMs) {
     AudioSong song;
     e.clock.songStarted(startMs, song, from);
     const audio::SongOutput out = audio::songOutput();
-    logf("%s: starts at %.0f ms, playing from %.0f ms, through SDL audio driver %s in %d-frame buffers at %d Hz",
+    logf("%s: starts at %.0f ms, playing from %.0f ms, through audio driver %s in %d-frame buffers at %d Hz",
          file.c_str(), double(startMs), e.clock.time(), out.driver.c_str(), out.bufferFrames, out.rate);
     if (out.serverLatencyMs > 0.0) {
         logf("%s: the sound server's latency %.1f ms (its queue %.1f ms, its sink %.1f ms) is allowed for",
