@@ -129,8 +129,8 @@ void Recorder::contextState(pa_context* c, void* self) {
 }
 
 void Recorder::connectStream() {
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
-    stream_.reset(pa_stream_new(context_.get(), "gm-pulse-record", &spec, nullptr));
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
+    stream_.reset(pa_stream_new(context_.get(), "gm-pulse-record", &format, nullptr));
     if (!stream_) {
         std::fprintf(stderr, "gm-pulse-record: pa_stream_new: %s\n", pa_strerror(pa_context_errno(context_.get())));
         quit(1);

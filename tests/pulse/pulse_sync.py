@@ -427,6 +427,17 @@ def require_line(demo, pattern):
         raise Failed(f"the demo's log has no line matching /{pattern}/")
 
 
+def end_silently(demo, pattern):
+    """Waits for a silent demo's end by itself: exit code 0 and its one log
+    line matching pattern. Returns when it ended (monotonic ms)."""
+    rc = demo.wait_end(30)
+    end = now_ms()
+    if rc != 0:
+        raise Failed(f"the demo's exit code is {rc}")
+    check_one_line(demo, pattern)
+    return end
+
+
 def check_one_line(demo, pattern):
     lines = [line for line in demo.text().splitlines() if line.strip()]
     print("the demo's output:\n  " + "\n  ".join(lines))
@@ -503,11 +514,7 @@ def case_no_server(args, work, server):
         samples = spy.read(now_ms() + 30000.0, demo)
     finally:
         spy.close()
-    rc = demo.wait_end(30)
-    end = now_ms()
-    if rc != 0:
-        raise Failed(f"the demo's exit code is {rc}")
-    check_one_line(demo, r"^fluxcore: song1\.ogg: no sound \(no audio device: .*pulseaudio.*\); playing on silently$")
+    end = end_silently(demo, r"^fluxcore: song1\.ogg: no sound \(no audio device: .*pulseaudio.*\); playing on silently$")
     check_on_time(samples, end, "silent")
 
 
@@ -529,11 +536,7 @@ def case_server_killed(args, work, server):
         after = spy.read(now_ms() + 30000.0, demo)
     finally:
         spy.close()
-    rc = demo.wait_end(30)
-    end = now_ms()
-    if rc != 0:
-        raise Failed(f"the demo's exit code is {rc}")
-    check_one_line(demo, r"^fluxcore: song1\.ogg: the audio device went away \(.*\); playing on silently$")
+    end = end_silently(demo, r"^fluxcore: song1\.ogg: the audio device went away \(.*\); playing on silently$")
     if not before or not any(at - killed < 1000.0 and caption > before[-1][0] for caption, at in after):
         raise Failed("the caption did not move in the second after the server was killed: the demo hung")
     check_on_time(before + after, end, "the server was killed midway")

@@ -42,6 +42,14 @@ def compare(page, desktop):
     return total / len(a), far / (pw * ph)
 
 
+
+def check_ended_cleanly(browser, when):
+    """The show has ended with exit code 0 and no console error."""
+    if browser.evaluate("document.body.dataset.exitCode") != "0":
+        raise Failure("the show ended with a failure: " + browser.evaluate("document.getElementById('status').textContent"))
+    if browser.errors:
+        raise Failure(f"console errors {when}: {browser.errors}")
+
 def frames(site_folder, capture):
     failures = []
     with tempfile.TemporaryDirectory(prefix="gm-web-frames-") as folder, Site(site_folder) as site, \
@@ -161,10 +169,7 @@ def form(site_folder):
                          what="Space to resume")
         browser.key(*KEYS["Escape"])
         browser.wait_for("document.body.dataset.state === 'ended'", timeout=20, what="Escape to end the show")
-        if browser.evaluate("document.body.dataset.exitCode") != "0":
-            raise Failure("the show ended with a failure: " + browser.evaluate("document.getElementById('status').textContent"))
-        if browser.errors:
-            raise Failure(f"console errors while it played: {browser.errors}")
+        check_ended_cleanly(browser, "while it played")
 
         # The other choices: 640*480, no full screen, frames as fast as the
         # browser runs them, the engine's log on the console. Carried to the
@@ -184,10 +189,7 @@ def form(site_folder):
         for _ in range(48):
             browser.key(*KEYS["Right"])
         browser.wait_for("document.body.dataset.state === 'ended'", timeout=60, what="the end at 49 s")
-        if browser.evaluate("document.body.dataset.exitCode") != "0":
-            raise Failure("the show ended with a failure: " + browser.evaluate("document.getElementById('status').textContent"))
-        if browser.errors:
-            raise Failure(f"console errors while it played to the end: {browser.errors}")
+        check_ended_cleanly(browser, "while it played to the end")
         log = [line for line in browser.console[logged:] if line.startswith("fluxcore: ")]
         if not any("archive" in line for line in log) or not any("song1.ogg" in line for line in log):
             raise Failure(f"Lesen on, the console shows no engine log of the archive and the song: {log}")
