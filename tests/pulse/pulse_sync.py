@@ -263,14 +263,29 @@ class PipeWireServer(PulseAudioServer):
         pulse = Process(["pipewire-pulse"], plain(self.env), os.path.join(self.scratch, "pipewire-pulse.log"))
         self.processes.append(pulse)
         self.wait_ready(pulse)
-        for argv in (["pactl", "load-module", "module-null-sink", f"sink_name={SINK}",
-                      "rate=44100", "format=float32le", "channels=2"],
-                     ["pactl", "set-default-sink", SINK]):
-            done = subprocess.run(argv, env=plain(self.env), capture_output=True, text=True, timeout=10)
-            if done.returncode != 0:
-                raise Failed(f"{' '.join(argv)} failed: {done.stderr.strip()}")
+        load = ["pactl", "load-module", "module-null-sink", f"sink_name={SINK}",
+                "rate=44100", "format=float32le", "channels=2"]
+        done = subprocess.run(load, env=plain(self.env), capture_output=True, text=True, timeout=10)
+        if done.returncode != 0:
+            raise Failed(f"{' '.join(load)} failed: {done.stderr.strip()}")
+        # The default sink lives in WirePlumber's "default" metadata: until
+        # WirePlumber has made it, pipewire-pulse answers "Not supported".
+        self.default_sink_answer = ""
+        try:
+            wait_until("WirePlumber to take the null sink as the default", 30, self.set_default_sink, 0.1)
+        except Failed as e:
+            raise Failed(f"{e}; pactl said: {self.default_sink_answer}")
         for process in (core, pulse):
             realtime(process, "main thread")
+
+    def set_default_sink(self):
+        for argv in (["pactl", "set-default-sink", SINK], ["pactl", "get-default-sink"]):
+            done = subprocess.run(argv, env=plain(self.env), capture_output=True, text=True, timeout=10)
+            if done.returncode != 0:
+                self.default_sink_answer = done.stderr.strip()
+                return False
+        self.default_sink_answer = done.stdout.strip()
+        return self.default_sink_answer == SINK
 
 
 class Recorder:
