@@ -366,6 +366,8 @@ def sync_check(args, work, mode, recorder, demo, *options):
     argv = [os.path.join(args.bin_dir, "gm-sync-check"), mode, args.song, recorder.audio, recorder.timing,
             demo.output, *options]
     done = subprocess.run(argv, capture_output=True, text=True, timeout=120)
+    # How the song reached the server: driver, buffers, latency, scheduling.
+    print("\n".join(line for line in demo.text().splitlines() if "song1.ogg: " in line))
     print(done.stdout.rstrip())
     if done.stderr.strip():
         print(done.stderr.rstrip())
@@ -390,7 +392,13 @@ def case_whole_demo(args, work, server):
     if rc != 0:
         raise Failed(f"the demo's exit code is {rc}")
     require_line(demo, r"clock: demo .* output latency [1-9][0-9.]* ms allowed for")
-    sync_check(args, work, "whole", recorder, demo)
+    if args.timing == "judged":
+        sync_check(args, work, "whole", recorder, demo)
+    else:
+        # Reported: every stretch of the song must still be heard near where
+        # the clock put it, but a gap or an offset fails nothing. A gap inside
+        # a 5 s stretch splits its match, down to about half.
+        sync_check(args, work, "heard", recorder, demo, "--min-ncc", "0.4")
 
 
 def case_keys(args, work, server):
@@ -574,6 +582,11 @@ def main():
     parser.add_argument("--bin-dir", required=True)
     parser.add_argument("--song", required=True)
     parser.add_argument("--server", default="pulseaudio", choices=["pulseaudio", "pipewire"])
+    # "reported" in the sanitizer build: with its code several times slower
+    # and an allocator of its own, gaps of some 20 to 100 ms are heard now and
+    # then even with no other test beside it. Its timing is not the
+    # product's; its memory checks are what it is for.
+    parser.add_argument("--timing", default="judged", choices=["judged", "reported"])
     args = parser.parse_args()
     work = tempfile.mkdtemp(prefix="gm-pulse-")
     server = None
