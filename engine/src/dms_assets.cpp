@@ -202,8 +202,13 @@ void dmsPlaySongFrom(int n, float startMs) {
              file.c_str(), out.serverLatencyMs, out.serverStreamMs, out.serverSinkMs);
     } else if (out.soundServer) {
         // PipeWire's PulseAudio layer answers 0 for both figures: no figure either.
-        logf("%s: the sound server gives no latency figure%s%s; the picture may lead the sound by its buffering",
-             file.c_str(), out.serverProblem.empty() ? "" : ": ", out.serverProblem.c_str());
+        if (out.outputLatencyMs > 0.0) {
+            logf("%s: the sound server gives no latency figure; the %.1f ms SDL asks it to hold is allowed for",
+                 file.c_str(), out.outputLatencyMs);
+        } else {
+            logf("%s: the sound server gives no latency figure%s%s; the picture may lead the sound by its buffering",
+                 file.c_str(), out.serverProblem.empty() ? "" : ": ", out.serverProblem.c_str());
+        }
     }
 }
 

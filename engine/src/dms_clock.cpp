@@ -40,9 +40,9 @@ void dmsUpdateTimer() {
     if (now - e.clockLineMs >= 1000.0) {
         e.clockLineMs = now;
         const fluxcore::audio::SongOutput out = fluxcore::audio::songOutput();
-        if (out.playing && out.serverLatencyMs > 0.0) {
+        if (out.playing && out.outputLatencyMs > 0.0) {
             fluxcore::logf("clock: demo %.3f ms at monotonic %.3f ms, output latency %.1f ms allowed for",
-                           e.clock.time(), now, out.serverLatencyMs);
+                           e.clock.time(), now, out.outputLatencyMs);
         } else {
             fluxcore::logf("clock: demo %.3f ms at monotonic %.3f ms", e.clock.time(), now);
         }

@@ -441,7 +441,8 @@ def case_song_heard(args, work, server):
     recorder.stop()
     if rc != 0:
         raise Failed(f"the demo's exit code is {rc}")
-    require_line(demo, r"song1\.ogg: the sound server gives no latency figure; the picture may lead the sound")
+    require_line(demo, r"song1\.ogg: the sound server gives no latency figure; the [0-9.]+ ms SDL asks it to hold "
+                       r"is allowed for")
     sync_check(args, work, "heard", recorder, demo)
 
 

@@ -66,6 +66,7 @@ SongOutput songOutput() {
     o.rate = currentSong()->stats().rate;
     o.soundServer = d.soundServer();
     o.serverLatencyMs = d.serverLatencyMs();
+    o.outputLatencyMs = d.outputLatencyMs();
     o.serverStreamMs = d.serverStreamMs();
     o.serverSinkMs = d.serverSinkMs();
     o.serverProblem = d.serverLatencyProblem();

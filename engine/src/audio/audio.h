@@ -33,6 +33,7 @@ struct SongOutput {
     int rate = 0;
     bool soundServer = false;      // a sound server stands between SDL and the speakers
     double serverLatencyMs = 0.0;  // 0 without a sound server, negative when it gives no figure
+    double outputLatencyMs = 0.0;  // what the clock allows for (SdlAudioDevice::outputLatencyMs)
     double serverStreamMs = -1.0;
     double serverSinkMs = -1.0;
     std::string serverProblem;     // why the server could not be asked, when it could not

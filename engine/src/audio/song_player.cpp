@@ -15,11 +15,13 @@ namespace {
 // writes to itself.
 constexpr int kDeviceFrames = 1024;
 // Through a sound server SDL's buffer sets the server's (SDL asks it for as
-// much latency as its buffer holds): 46 ms leave its sink 12 ms ahead, where
-// 23 ms left it 6 ms and on a loaded machine, with every thread on the way on
-// realtime scheduling, now and then a gap. The clock allows for the latency;
-// pause and seek are heard within about two buffers.
-constexpr int kServerDeviceFrames = 2048;
+// much latency as its buffer holds): 93 ms keep 66 ms queued at the server.
+// With 46 ms (35 ms queued), a machine busy compiling beside the demo left a
+// gap of 20 to 35 ms in about one run in seven, with every thread on the way
+// on realtime scheduling; with 23 ms, more often. The clock allows for the
+// latency, so picture and sound stay together; a pause or a seek is heard,
+// and shown, about 140 ms after the key.
+constexpr int kServerDeviceFrames = 4096;
 // About 1.5 s of decoded audio kept ahead of the device (half the ring; the
 // other half takes a seek's new place at once): the decoder thread runs at
 // normal priority and may wait long on a busy machine.
@@ -91,7 +93,7 @@ SongPlayer::~SongPlayer() {
 }
 
 double SongPlayer::positionMs() {
-    mixer_->setOutputLatencyFrames(std::max(0.0, device_->serverLatencyMs()) * mixer_->rate() / 1000.0);
+    mixer_->setOutputLatencyFrames(std::max(0.0, device_->outputLatencyMs()) * mixer_->rate() / 1000.0);
     return mixer_->positionFrames(steadyNanoseconds()) * 1000.0 / mixer_->rate();
 }
 

@@ -47,6 +47,7 @@ std::unique_ptr<SdlAudioDevice> SdlAudioDevice::open(int rate, int bufferFrames,
         return nullptr;
     }
     d->bufferFrames_ = have.samples;
+    d->rate_ = have.freq;
     if (d->soundServer_) {
         d->latency_ = platform::PulseLatency::open(d->latencyProblem_);
     }
@@ -64,6 +65,12 @@ void SdlAudioDevice::resume() { SDL_PauseAudioDevice(device_, 0); }
 double SdlAudioDevice::serverLatencyMs() const {
     if (!soundServer_) return 0.0;
     return latency_ ? latency_->latest().totalMs() : -1.0;
+}
+
+double SdlAudioDevice::outputLatencyMs() const {
+    const double figure = serverLatencyMs();
+    if (figure != 0.0 || !soundServer_ || rate_ <= 0) return figure;
+    return 1000.0 * bufferFrames_ / rate_;
 }
 
 double SdlAudioDevice::serverStreamMs() const { return latency_ ? latency_->latest().streamMs : -1.0; }

@@ -42,6 +42,11 @@ public:
     // own buffer: 0 without a sound server; through one, the server's figure,
     // negative until it has given one (or when it cannot be asked).
     double serverLatencyMs() const;
+    // The latency the clock allows for behind SDL: the server's figure; from
+    // a server that answers but gives none (PipeWire's PulseAudio layer
+    // answers 0), the buffer SDL asked it for, which that layer holds; 0
+    // without a server; negative while unknown.
+    double outputLatencyMs() const;
     // The parts of that figure, for the log: the stream's queue and the sink's.
     double serverStreamMs() const;
     double serverSinkMs() const;
@@ -61,6 +66,7 @@ private:
     bool subsystemStarted_ = false;
     SDL_AudioDeviceID device_ = 0;
     int bufferFrames_ = 0;
+    int rate_ = 0;
     std::string driver_;
     bool soundServer_ = false;
     std::unique_ptr<platform::PulseLatency> latency_;
