@@ -107,7 +107,7 @@ void PulseLatency::sinkInputs(pa_context* c, const pa_sink_input_info* info, int
             p->bestInput_ = info->index;
             p->bestSink_ = info->sink;
             p->streamHistory_[p->historyNext_] = static_cast<double>(info->buffer_usec) / 1000.0;
-            p->sinkHistory_[p->historyNext_] = static_cast<double>(info->sink_usec) / 1000.0;
+            p->sinkSeenMs_ = static_cast<double>(info->sink_usec) / 1000.0;
         }
         return;
     }
@@ -131,15 +131,13 @@ void PulseLatency::sinkInfo(pa_context*, const pa_sink_info* info, int eol, void
 void PulseLatency::publish() {
     if (historyCount_ == 0) return;
     // The stream's queue is topped up to its target on each request and
-    // drains between them: its upper quartile is the fill at a request. The
-    // sink's figure falls as it plays out and rises when it renders; a
-    // sink that reports no configured latency is taken at its upper decile.
+    // drains between them: its upper quartile over the last two seconds is
+    // the fill at a request. The sink is taken at its configured latency, or
+    // at its latest figure when it drains more than that (as after a stream
+    // with a longer latency left it).
     const double stream = quantile(streamHistory_, historyCount_, 0.75);
-    // A sink draining more than it is configured for (as after a stream with
-    // a longer latency left it) is taken at its latest figure.
-    const double sinkSeen = sinkHistory_[(historyNext_ + kHistory - 1) % kHistory];
     streamMs_.store(stream, std::memory_order_relaxed);
-    sinkMs_.store(std::max(sinkConfiguredMs_, sinkSeen), std::memory_order_relaxed);
+    sinkMs_.store(std::max(sinkConfiguredMs_, sinkSeenMs_), std::memory_order_relaxed);
 }
 
 }  // namespace fluxcore::platform

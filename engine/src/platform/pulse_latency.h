@@ -23,7 +23,7 @@ namespace fluxcore::platform {
 // What the server last said, in milliseconds; negative while unknown.
 struct ServerLatency {
     double streamMs = -1.0;  // audio of the stream queued in the server
-    double sinkMs = -1.0;    // audio the sink holds ahead of the speakers, at its fullest
+    double sinkMs = -1.0;    // audio the sink holds ahead of the speakers, at its configured fullest
     double totalMs() const { return streamMs >= 0.0 && sinkMs >= 0.0 ? streamMs + sinkMs : -1.0; }
 };
 
@@ -40,9 +40,10 @@ public:
     PulseLatency& operator=(const PulseLatency&) = delete;
 
     // Any thread. The latency of this process's playback stream when the
-    // server tops it up: the stream's queue at its fullest plus the sink's
-    // configured latency (a sink fills its buffer to that before asking for
-    // more). Unknown until the server has answered about a stream of ours.
+    // server tops it up: the stream's queue when full (its upper quartile over
+    // two seconds of answers) plus the sink's configured latency (a sink fills
+    // its buffer to that before asking for more). Unknown until the server
+    // has answered about a stream of ours.
     ServerLatency latest() const;
     bool serverLost() const { return lost_.load(std::memory_order_relaxed); }
 
@@ -66,9 +67,9 @@ private:
     bool found_ = false;
     static constexpr int kHistory = 20;  // two seconds of answers
     double streamHistory_[kHistory] = {};
-    double sinkHistory_[kHistory] = {};
     int historyCount_ = 0;
     int historyNext_ = 0;
+    double sinkSeenMs_ = -1.0;  // the sink's latest figure
     double sinkConfiguredMs_ = -1.0;
 
     // Published to any thread.

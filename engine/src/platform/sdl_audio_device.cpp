@@ -95,8 +95,7 @@ void SDLCALL SdlAudioDevice::callback(void* self, Uint8* stream, int len) {
         d->threadRaised_ = true;
         sched_param param{};
         param.sched_priority = sched_get_priority_min(SCHED_RR) + 1;
-        d->realtime_.store(pthread_setschedparam(pthread_self(), SCHED_RR, &param) == 0 ? 1 : -1,
-                           std::memory_order_relaxed);
+        pthread_setschedparam(pthread_self(), SCHED_RR, &param);  // refused: stays as SDL set it
     }
     const int frames = len / static_cast<int>(2 * sizeof(float));
     d->fill_(d->user_, reinterpret_cast<float*>(stream), frames);

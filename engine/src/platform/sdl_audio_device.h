@@ -3,7 +3,6 @@
 // latency it adds behind SDL.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <string>
 
@@ -55,9 +54,6 @@ public:
 
     // True once SDL has given the device up (its server or hardware went away).
     bool lost() const;
-    // Whether SDL's audio thread runs with realtime scheduling: 1 yes, -1 the
-    // system refused it, 0 not known yet (no buffer filled so far).
-    int realtimeThread() const { return realtime_.load(std::memory_order_relaxed); }
 
 private:
     SdlAudioDevice() = default;
@@ -74,7 +70,6 @@ private:
     Fill fill_ = nullptr;
     void* user_ = nullptr;
     bool threadRaised_ = false;  // SDL's audio thread only
-    std::atomic<int> realtime_{0};
 };
 
 }  // namespace fluxcore::audio
