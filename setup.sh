@@ -35,10 +35,10 @@ step() { printf '== [%d:%02d] %s\n' $((SECONDS / 60)) $((SECONDS % 60)) "$*"; }
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libsdl2-dev libsdl2-image-dev libphysfs-dev libfltk1.3-dev fluid
+  libsdl2-dev libfltk1.3-dev fluid
   libgl-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libglx-mesa0
   libvorbis-dev libogg-dev libstb-dev zlib1g-dev libwayland-dev libdecor-0-plugin-1-cairo libpulse-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libsdl2-image-dev  # SDL2_image: the tests' reference decoder
   xvfb xauth xdotool x11-utils x11-xserver-utils weston xwayland ffmpeg
   pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
   clang libclang-rt-14-dev valgrind python3

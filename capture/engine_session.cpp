@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "fluxcore/dms.h"
-#include "host/platform/sdl_window.h"
+#include "host/platform/sdl/sdl_window.h"
 #include "host/production.h"
 
 namespace capture {
@@ -18,16 +18,14 @@ using namespace QUASAR_FLUXCORE;
 
 EngineSession::EngineSession(const Options& options)
     : width_(options.width), height_(options.height), window_(options.window) {
-    if (!options.window) {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    } else if (!std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+    if (options.window && !std::getenv("SDL_VIDEODRIVER") && !std::getenv("DISPLAY") &&
+        !std::getenv("WAYLAND_DISPLAY")) {
         // Left alone, SDL would fall back to its offscreen driver and the
         // window asked for would silently never appear.
         throw std::runtime_error("--window needs a display: neither DISPLAY nor WAYLAND_DISPLAY is set");
     }
-    // The engine's sound stays off; no audio device is needed or opened.
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-
+    // Without --window the engine draws offscreen; its sound stays off.
+    dmsSetHeadless(!options.window);
     dmsSetLogging(options.engineLog);
     try {
         if (!dmsInitEx(width_, height_, 32, false, false, false, archivePath(options).c_str()))

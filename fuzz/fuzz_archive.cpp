@@ -1,5 +1,5 @@
 // libFuzzer target: a data archive as the engine opens it. The bytes are
-// mounted through PhysicsFS, every file is read, and the pictures and the font
+// written to a file that the engine's ZIP reader opens, every file is read, and the pictures and the font
 // sheet go through dmsUploadTextures into the recording GL layer. A failure must
 // be a `const char*` text; anything else (a crash, a sanitizer report, another
 // exception type) is a finding.
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine.h"
+#include "core/engine.h"
 #include "engine_harness.h"
 #include "fluxcore/dms.h"
 #include "glrecord.h"
@@ -16,7 +16,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const testsupport::TempFolder folder("gm-fuzz-archive");
     namespace fc = QUASAR_FLUXCORE;
-    // PhysicsFS opens archives by file name; a failed write ends the run.
+    // The engine opens archives by file name; a failed write ends the run.
     const std::string archive = folder.write("archive", data, size);
     glrecord::setMode(glrecord::Mode::Count);
     glrecord::reset();

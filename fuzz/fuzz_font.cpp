@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "image.h"
-#include "measure_font_sheet.h"
+#include "data/image.h"
+#include "graphics/measure_font_sheet.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::vector<unsigned char> bytes(data, data + size);

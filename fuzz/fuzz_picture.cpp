@@ -1,13 +1,14 @@
-// libFuzzer target: picture decoding as dmsUploadTextures does it (SDL2_image
-// from memory, then RGBA) and the upload that follows, into the recording GL
-// layer. The decoder recognises every format by its content; only formats
-// without a signature go by the name's extension, so the name is the archive's
-// own for the content (a PCX file starts with byte 0x0A).
+// libFuzzer target: picture decoding as dmsUploadTextures does it (stb_image
+// for JPEG, the engine's own decoder for PCX, from memory, to RGBA) and the
+// upload that follows, into the recording GL layer. The decoder goes by the
+// name's extension, so the name is the archive's own for the content (a PCX
+// file starts with byte 0x0A).
 #include <cstdint>
 #include <vector>
 
 #include "glrecord.h"
-#include "image.h"
+#include "data/image.h"
+#include "graphics/texture_upload.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const char* name = size > 0 && data[0] == 0x0A ? "fontti.pcx" : "loadpic.jpg";

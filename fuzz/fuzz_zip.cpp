@@ -1,13 +1,13 @@
-// libFuzzer target: a data archive as the web build reads it. The bytes go to
-// the engine's own ZIP reader, every member is inflated and checked, and the
+// libFuzzer target: a data archive held in memory. The bytes go to the
+// engine's ZIP reader, every member is inflated and checked, and the
 // PCX members go through the engine's PCX decoder. A failure must be a
 // `const char*` text; anything else is a finding.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "picture_format.h"
-#include "zip_archive.h"
+#include "data/picture_format.h"
+#include "data/zip_archive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {

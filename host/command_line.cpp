@@ -142,7 +142,7 @@ LaunchRequest parseCommandLine(int argc, const char* const* argv) {
 }
 
 std::string usageText() {
-    return R"(Usage: glass-meridian [options]
+    return std::string(R"(Usage: glass-meridian [options]
 
 Plays the Glass Meridian demo (49 seconds, with music). Without options it
 shows the setup dialog; any option that sets a choice starts the demo at once,
@@ -158,7 +158,7 @@ Options:
   --vsync, --no-vsync    wait for the display's refresh, or not
   --log                  the engine's log on stderr, with a frame rate at the end
   --display N            the monitor to open on, counted from 0 (default 0)
-  --start MS             begin at this demo time, from 0 to 48999 ms
+  --start MS             begin at this demo time, from 0 to )") + std::to_string(kLastStartMs) + R"( ms
   --loop                 at the end start again from 0, until Escape
   --dialog               show the setup dialog, preset with the options given
   -h, --help             this text

@@ -24,16 +24,23 @@ struct Scene {
     const char* name;
     Effect effect;
 };
+// The show's two moments, in ms: the loading picture gives way to the main
+// scene and the song begins; the show ends. Everything else that names the
+// end (the command line's range, the capture tool's span, the tests) takes it
+// from here.
+constexpr unsigned int kSceneStartMs = 2000;
+constexpr unsigned int kShowEndMs = 49000;
+
 constexpr Scene kTimeline[] = {
-    {0, 2000, "alku", Effect::Intro},
-    {2000, 49000, "rakenne", Effect::Structure},
+    {0, kSceneStartMs, "alku", Effect::Intro},
+    {kSceneStartMs, kShowEndMs, "rakenne", Effect::Structure},
 };
 
 constexpr int kSong = 1;                       // dmsPlaySong(kSong) plays kSongFile
 constexpr const char* kSongFile = "song1.ogg";
-constexpr float kSongStartMs = 2000.0f;        // the song is cued by the first frame at or after this,
+constexpr float kSongStartMs = kSceneStartMs;  // the song is cued by the first frame at or after this,
                                                // and its beginning is heard at this demo time
-constexpr float kEndMs = 49000.0f;             // the show ends with the first frame at or after this
+constexpr float kEndMs = kShowEndMs;           // the show ends with the first frame at or after this
 
 // Start-up after the window is open: the font and pictures, the timeline, the effects'
 // init, the textures, and last the clock (demo time 0 from here).

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <physfs.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -21,6 +20,7 @@
 
 #include "capture/ffmpeg.h"
 #include "capture/pictures.h"
+#include "data/zip_archive.h"
 
 #include "png_decode.h"
 #include "temp_folder.h"
@@ -100,18 +100,14 @@ Image loadPng(const std::string& path) {
     return decodePicture(std::vector<unsigned char>(bytes.begin(), bytes.end()));
 }
 
-// A file from data.pak, read with the archive library the engine uses.
+// A file from data.pak, read with the engine's own archive reader.
 std::vector<unsigned char> archiveFile(const char* name) {
     std::vector<unsigned char> bytes;
-    if (!PHYSFS_init(nullptr)) return bytes;
-    if (PHYSFS_mount(GM_DATA_PAK, nullptr, 1)) {
-        if (PHYSFS_File* f = PHYSFS_openRead(name)) {
-            bytes.resize(static_cast<std::size_t>(PHYSFS_fileLength(f)));
-            if (PHYSFS_readBytes(f, bytes.data(), bytes.size()) != static_cast<PHYSFS_sint64>(bytes.size())) bytes.clear();
-            PHYSFS_close(f);
-        }
+    try {
+        fluxcore::ZipArchive(GM_DATA_PAK, GM_DATA_PAK).read(name, bytes);
+    } catch (const char*) {
+        bytes.clear();
     }
-    PHYSFS_deinit();
     return bytes;
 }
 

@@ -1,17 +1,21 @@
 // The data archive and the picture decoders on good and broken inputs, with
-// uploads going into the recording GL layer. Every broken input must give a
+// uploads going into the recording GL layer; where the archive is looked for,
+// and the sizes textures are uploaded at. Every broken input must give a
 // `const char*` failure that names the file and the fault.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "engine_harness.h"
 #include "fluxcore.h"
 #include "glrecord.h"
-#include "image.h"
+#include "data/archive.h"
+#include "data/image.h"
+#include "graphics/texture_upload.h"
 #include "temp_folder.h"
 #include "test_files.h"
 
@@ -161,7 +165,7 @@ TEST_F(Archive, MissingEmptyAndForeignFilesAreNamedFailures) {
 
 TEST_F(Archive, TruncatedArchivesAreNamedFailures) {
     const Bytes whole = enginetest::makeZip({{"loadpic.jpg", enginetest::makeJpeg(64, 64, 10, 20, 30)}});
-    // Cut before the central directory: PhysicsFS cannot find the contents.
+    // Cut before the central directory: the reader cannot find the contents.
     for (std::size_t keep : {whole.size() / 2, whole.size() - 10, std::size_t(4)}) {
         const std::string path = dir.write("cut.pak", Bytes(whole.begin(), whole.begin() + long(keep)));
         EXPECT_FAILURE(testsupport::openArchiveHeadless(path.c_str()), "cut.pak", "not a ZIP archive");
@@ -169,7 +173,7 @@ TEST_F(Archive, TruncatedArchivesAreNamedFailures) {
 }
 
 TEST_F(Archive, AZip64LocatorPointingPastItselfIsRefused) {
-    // PhysicsFS would assert and end the program on such a locator.
+    // A reader that trusted it would read its ZIP64 record from the locator itself.
     Bytes bytes = enginetest::makeZip({{"loadpic.jpg", enginetest::makeJpeg(8, 8, 10, 20, 30)}});
     const Bytes locator = {0x50, 0x4b, 0x06, 0x07, 0, 0, 0, 0, 0xff, 0xff, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0};
     bytes.insert(bytes.end() - 22, locator.begin(), locator.end());
@@ -252,8 +256,8 @@ TEST_F(Archive, OversizedPicturesAreRefusedBeforeDecoding) {
 }
 
 // A damaged central directory can end a member's name at its folder's slash
-// (a zero byte follows); PhysicsFS then lists an empty name that stands for
-// the folder itself. The listing skips it instead of walking it for ever.
+// (zero bytes follow): a name that a folder-walking reader would take for the
+// folder itself. It is an odd file like any other and the rest still loads.
 TEST_F(Archive, AMemberNamedLikeItsFolderIsSkipped) {
     Bytes zip = enginetest::makeZip({{"loadpic.jpg", enginetest::makeJpeg(8, 8, 1, 2, 3)},
                                      {"extra/NAMELESS.jpg", enginetest::makeJpeg(8, 8, 4, 5, 6)}});
@@ -303,6 +307,66 @@ TEST_F(Archive, HarnessTexturesStandInForUploads) {
     EXPECT_EQ(dmsGetTexture("loadpic.jpg")->getWidth(), 1280);
     testsupport::resetEngine();
     EXPECT_FAILURE(dmsGetTexture("loadpic.jpg"), "no such texture");
+}
+
+TEST(ArchiveSearch, BesideTheProgramThenTheDataFolderThenAsGiven) {
+    testsupport::TempFolder program, data;
+    const std::vector<std::string> folders{program.path(), data.path()};
+    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), "");
+    data.write("data.pak", enginetest::textBytes("x"));
+    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), data.path() + "/data.pak");
+    program.write("data.pak", enginetest::textBytes("x"));
+    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), program.path() + "/data.pak");
+    const std::string absolute = data.path() + "/data.pak";
+    EXPECT_EQ(fluxcore::locateArchive(absolute, folders), absolute);
+    EXPECT_EQ(fluxcore::locateArchive(data.path() + "/other.pak", folders), "");
+}
+
+TEST(ArchiveSearch, AnInstalledTreeFindsItsDataFromTheProgramsFolderWhereverItLies) {
+    testsupport::TempFolder prefix;
+    std::filesystem::create_directories(prefix.file("bin"));
+    std::filesystem::create_directories(prefix.file("share/glass-meridian"));
+    prefix.write("share/glass-meridian/data.pak", enginetest::textBytes("x"));
+    const std::string bin = prefix.file("bin") + "/";
+    const std::vector<std::string> folders =
+        fluxcore::archiveFolders(bin, "../share/glass-meridian", "/nonexistent/share/glass-meridian");
+    EXPECT_EQ(folders, (std::vector<std::string>{bin, prefix.file("share/glass-meridian"),
+                                                 "/nonexistent/share/glass-meridian"}));
+    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), prefix.file("share/glass-meridian/data.pak"));
+    prefix.write("bin/data.pak", enginetest::textBytes("x"));  // the build tree's layout wins
+    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), bin + "data.pak");
+
+    // An unknown program folder leaves the configured folder alone; nothing
+    // configured leaves the program's folder alone.
+    EXPECT_EQ(fluxcore::archiveFolders("", "../share/glass-meridian", "/usr/share/glass-meridian"),
+              std::vector<std::string>{"/usr/share/glass-meridian"});
+    EXPECT_EQ(fluxcore::archiveFolders("/opt/gm/bin/", "", ""), std::vector<std::string>{"/opt/gm/bin/"});
+}
+
+TEST(TextureSizes, PowerOfTwoOnlyWhereTheContextNeedsIt) {
+    using fluxcore::textureLimitsFrom;
+    EXPECT_TRUE(textureLimitsFrom("2.1 Mesa", "", 4096).nonPowerOfTwo);
+    EXPECT_TRUE(textureLimitsFrom("1.5", "GL_EXT_a GL_ARB_texture_non_power_of_two", 4096).nonPowerOfTwo);
+    EXPECT_FALSE(textureLimitsFrom("1.5", "GL_ARB_texture_non_power_of_two_x", 4096).nonPowerOfTwo);
+    EXPECT_FALSE(textureLimitsFrom(nullptr, nullptr, 0).nonPowerOfTwo);
+
+    fluxcore::TextureLimits pow2;
+    pow2.maxSize = 1024;
+    EXPECT_EQ(fluxcore::uploadEdge(1280, pow2), 1024);
+    EXPECT_EQ(fluxcore::uploadEdge(960, pow2), 1024);
+    EXPECT_EQ(fluxcore::uploadEdge(128, pow2), 128);
+    EXPECT_EQ(fluxcore::uploadEdge(129, pow2), 256);
+    fluxcore::TextureLimits any;
+    any.nonPowerOfTwo = true;
+    any.maxSize = 4096;
+    EXPECT_EQ(fluxcore::uploadEdge(1280, any), 1280);
+    EXPECT_EQ(fluxcore::uploadEdge(5000, any), 4096);
+
+    EXPECT_TRUE(fluxcore::isPictureFile("loadpic.jpg"));
+    EXPECT_TRUE(fluxcore::isPictureFile("dir/X.JPEG"));
+    EXPECT_TRUE(fluxcore::isPictureFile("fontti.pcx"));
+    EXPECT_FALSE(fluxcore::isPictureFile("song1.ogg"));
+    EXPECT_FALSE(fluxcore::isPictureFile("jpg"));
 }
 
 }  // namespace

@@ -1,20 +1,13 @@
-// The demo clock, its song following, pause and seek, the key press counts, and the
-// engine's small pure helpers (letter-box, archive search, texture sizes).
+// The demo clock, its song following, pause and seek, and the key press counts.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "archive.h"
-#include "clock.h"
-#include "controls.h"
+#include "core/clock.h"
+#include "core/controls.h"
 #include "engine_harness.h"
 #include "fluxcore.h"
-#include "gl_state.h"
-#include "image.h"
-#include "temp_folder.h"
-#include "test_files.h"
 
 using fluxcore::DemoClock;
 
@@ -262,76 +255,6 @@ TEST(KeyPressCounter, EveryPressBetweenTwoTakesCounts) {
         EXPECT_EQ(again.seekSteps, 0) << c.what;
         EXPECT_EQ(again.pauseToggles, 0) << c.what;
     }
-}
-
-TEST(Letterbox, KeepsTheModesAspectOnAnyDisplay) {
-    using fluxcore::letterbox;
-    using fluxcore::Viewport;
-    EXPECT_EQ(letterbox(640, 480, 640, 480), (Viewport{0, 0, 640, 480}));
-    EXPECT_EQ(letterbox(1024, 768, 1920, 1080), (Viewport{240, 0, 1440, 1080}));  // pillar-boxed
-    EXPECT_EQ(letterbox(1280, 1024, 1920, 1080), (Viewport{285, 0, 1350, 1080}));
-    EXPECT_EQ(letterbox(800, 600, 1280, 1024), (Viewport{0, 32, 1280, 960}));  // letter-boxed
-    EXPECT_EQ(letterbox(640, 480, 0, 0), (Viewport{0, 0, 0, 0}));
-}
-
-TEST(ArchiveSearch, BesideTheProgramThenTheDataFolderThenAsGiven) {
-    testsupport::TempFolder program, data;
-    const std::vector<std::string> folders{program.path(), data.path()};
-    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), "");
-    data.write("data.pak", enginetest::textBytes("x"));
-    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), data.path() + "/data.pak");
-    program.write("data.pak", enginetest::textBytes("x"));
-    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), program.path() + "/data.pak");
-    const std::string absolute = data.path() + "/data.pak";
-    EXPECT_EQ(fluxcore::locateArchive(absolute, folders), absolute);
-    EXPECT_EQ(fluxcore::locateArchive(data.path() + "/other.pak", folders), "");
-}
-
-TEST(ArchiveSearch, AnInstalledTreeFindsItsDataFromTheProgramsFolderWhereverItLies) {
-    testsupport::TempFolder prefix;
-    std::filesystem::create_directories(prefix.file("bin"));
-    std::filesystem::create_directories(prefix.file("share/glass-meridian"));
-    prefix.write("share/glass-meridian/data.pak", enginetest::textBytes("x"));
-    const std::string bin = prefix.file("bin") + "/";
-    const std::vector<std::string> folders =
-        fluxcore::archiveFolders(bin, "../share/glass-meridian", "/nonexistent/share/glass-meridian");
-    EXPECT_EQ(folders, (std::vector<std::string>{bin, prefix.file("share/glass-meridian"),
-                                                 "/nonexistent/share/glass-meridian"}));
-    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), prefix.file("share/glass-meridian/data.pak"));
-    prefix.write("bin/data.pak", enginetest::textBytes("x"));  // the build tree's layout wins
-    EXPECT_EQ(fluxcore::locateArchive("data.pak", folders), bin + "data.pak");
-
-    // An unknown program folder leaves the configured folder alone; nothing
-    // configured leaves the program's folder alone.
-    EXPECT_EQ(fluxcore::archiveFolders("", "../share/glass-meridian", "/usr/share/glass-meridian"),
-              std::vector<std::string>{"/usr/share/glass-meridian"});
-    EXPECT_EQ(fluxcore::archiveFolders("/opt/gm/bin/", "", ""), std::vector<std::string>{"/opt/gm/bin/"});
-}
-
-TEST(TextureSizes, PowerOfTwoOnlyWhereTheContextNeedsIt) {
-    using fluxcore::textureLimitsFrom;
-    EXPECT_TRUE(textureLimitsFrom("2.1 Mesa", "", 4096).nonPowerOfTwo);
-    EXPECT_TRUE(textureLimitsFrom("1.5", "GL_EXT_a GL_ARB_texture_non_power_of_two", 4096).nonPowerOfTwo);
-    EXPECT_FALSE(textureLimitsFrom("1.5", "GL_ARB_texture_non_power_of_two_x", 4096).nonPowerOfTwo);
-    EXPECT_FALSE(textureLimitsFrom(nullptr, nullptr, 0).nonPowerOfTwo);
-
-    fluxcore::TextureLimits pow2;
-    pow2.maxSize = 1024;
-    EXPECT_EQ(fluxcore::uploadEdge(1280, pow2), 1024);
-    EXPECT_EQ(fluxcore::uploadEdge(960, pow2), 1024);
-    EXPECT_EQ(fluxcore::uploadEdge(128, pow2), 128);
-    EXPECT_EQ(fluxcore::uploadEdge(129, pow2), 256);
-    fluxcore::TextureLimits any;
-    any.nonPowerOfTwo = true;
-    any.maxSize = 4096;
-    EXPECT_EQ(fluxcore::uploadEdge(1280, any), 1280);
-    EXPECT_EQ(fluxcore::uploadEdge(5000, any), 4096);
-
-    EXPECT_TRUE(fluxcore::isPictureFile("loadpic.jpg"));
-    EXPECT_TRUE(fluxcore::isPictureFile("dir/X.JPEG"));
-    EXPECT_TRUE(fluxcore::isPictureFile("fontti.pcx"));
-    EXPECT_FALSE(fluxcore::isPictureFile("song1.ogg"));
-    EXPECT_FALSE(fluxcore::isPictureFile("jpg"));
 }
 
 }  // namespace

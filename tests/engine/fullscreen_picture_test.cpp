@@ -1,7 +1,8 @@
 // The full-screen picture through the recording GL layer: drawn at the mode's
 // size into a framebuffer object with the very calls a window of that size
 // gets, then scaled onto the drawable with black bars; windowed frames make
-// no framebuffer calls; start-up failures are named.
+// no framebuffer calls; start-up failures are named; the letter-box that
+// keeps the mode's aspect on any drawable.
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -14,6 +15,7 @@
 #include "engine_harness.h"
 #include "fluxcore.h"
 #include "glrecord.h"
+#include "graphics/gl_state.h"
 
 using namespace QUASAR_FLUXCORE;
 
@@ -211,6 +213,16 @@ TEST_F(FullscreenPicture, StartUpFailuresNameTheSizeOrTheFramebuffersStatus) {
             << c.failure;
         EXPECT_EQ(glrecord::drawFramebuffer(), 0u) << c.failure;
     }
+}
+
+TEST(Letterbox, KeepsTheModesAspectOnAnyDisplay) {
+    using fluxcore::letterbox;
+    using fluxcore::Viewport;
+    EXPECT_EQ(letterbox(640, 480, 640, 480), (Viewport{0, 0, 640, 480}));
+    EXPECT_EQ(letterbox(1024, 768, 1920, 1080), (Viewport{240, 0, 1440, 1080}));  // pillar-boxed
+    EXPECT_EQ(letterbox(1280, 1024, 1920, 1080), (Viewport{285, 0, 1350, 1080}));
+    EXPECT_EQ(letterbox(800, 600, 1280, 1024), (Viewport{0, 32, 1280, 960}));  // letter-boxed
+    EXPECT_EQ(letterbox(640, 480, 0, 0), (Viewport{0, 0, 0, 0}));
 }
 
 }  // namespace

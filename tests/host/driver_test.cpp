@@ -8,10 +8,12 @@
 
 #include "fakes.h"
 #include "host/driver.h"
+#include "host/production.h"
 
 namespace {
 
 using glassmeridian::PlatformEvent;
+using glassmeridian::production::kEndMs;
 using hosttest::Log;
 
 struct Session {
@@ -47,7 +49,7 @@ TEST(Driver, StartsTheEngineWithTheDialogChoicesInOrder) {
     s.dialog.chosen.hearOption = true;
     s.dialog.chosen.waitOption = false;
     s.dialog.chosen.readOption = true;
-    s.engine.clock = {49000.0f};
+    s.engine.clock = {kEndMs};
 
     EXPECT_EQ(s.run(), 0);
 
@@ -67,7 +69,7 @@ TEST(Driver, StartsTheEngineWithTheDialogChoicesInOrder) {
 
 TEST(Driver, DrawsEachFrameInTheEngineOrderAndShutsDownAfterTheEndTime) {
     Session s;
-    s.engine.clock = {500.0f, 1500.0f, 49000.0f};
+    s.engine.clock = {500.0f, 1500.0f, kEndMs};
 
     EXPECT_EQ(s.run(), 0);
 
@@ -90,7 +92,7 @@ TEST(Driver, DrawsEachFrameInTheEngineOrderAndShutsDownAfterTheEndTime) {
 
 TEST(Driver, StartsTheMusicOnceAtTheFirstFrameFromTwoSeconds) {
     Session s;
-    s.engine.clock = {1000.0f, 1999.9f, 2000.0f, 2500.0f, 30000.0f, 48999.0f, 49000.5f};
+    s.engine.clock = {1000.0f, 1999.9f, 2000.0f, 2500.0f, 30000.0f, kEndMs - 1.0f, kEndMs + 0.5f};
 
     EXPECT_EQ(s.run(), 0);
 
@@ -172,14 +174,14 @@ TEST(Driver, ExitCodeIsTheParameterOfTheLastMessageTaken) {
     {
         SCOPED_TRACE("last dispatched message, then the end time");
         Session s;
-        s.engine.clock = {100.0f, 49000.0f};
+        s.engine.clock = {100.0f, kEndMs};
         s.platform.pendingBeforeFrame = {{}, {{PlatformEvent::Kind::Other, 5}}};
         EXPECT_EQ(s.run(), 5);
     }
     {
         SCOPED_TRACE("no message at all");
         Session s;
-        s.engine.clock = {49000.0f};
+        s.engine.clock = {kEndMs};
         EXPECT_EQ(s.run(), 0);
     }
 }
@@ -217,7 +219,7 @@ class DriverFailure : public testing::TestWithParam<FailureCase> {};
 TEST_P(DriverFailure, IsReportedAndTheEngineIsShutDown) {
     const FailureCase& c = GetParam();
     Session s;
-    s.engine.clock = {100.0f, 200.0f, 300.0f, 400.0f, 49000.0f};
+    s.engine.clock = {100.0f, 200.0f, 300.0f, 400.0f, kEndMs};
     bool armed = true;
     s.engine.beforeCall = [&](const std::string& call) {
         if (armed && call == c.failingCall) {
@@ -275,7 +277,7 @@ TEST(Driver, EngineThatCannotOpenItsWindowIsAFailure) {
 
 TEST(Driver, ShutDownStillRunsWhenRestoringTheGammaFails) {
     Session s;
-    s.engine.clock = {49000.0f};
+    s.engine.clock = {kEndMs};
     s.engine.beforeCall = [](const std::string& call) {
         if (call == "setGamma(0)") throw "gamma ramp refused";
     };
@@ -293,7 +295,7 @@ TEST(Driver, ARequestWithoutTheDialogStartsTheEngineWithItsSettings) {
         Session s;
         s.request.action = glassmeridian::LaunchRequest::Action::Run;
         s.request.choices.boxChecked = {false, true, false, true};  // --window --no-vsync --log
-        s.engine.clock = {49000.0f};
+        s.engine.clock = {kEndMs};
         EXPECT_EQ(s.run(), 0);
         EXPECT_EQ(s.count("dialog"), 0);
         EXPECT_EQ(s.log.front(), "setLogging(1)");
@@ -332,7 +334,7 @@ TEST(Driver, LoopingStartsAgainFromZeroAtTheEndUntilEscape) {
     Session s;
     s.request.action = glassmeridian::LaunchRequest::Action::Run;
     s.request.settings.loop = true;
-    s.engine.clock = {48000.0f, 49000.0f, 49500.0f, 51000.0f, 97999.0f, 98000.0f, 98100.0f};
+    s.engine.clock = {48000.0f, kEndMs, 49500.0f, 51000.0f, 97999.0f, 98000.0f, 98100.0f};
     s.platform.escapeAtFrame = {6};
 
     EXPECT_EQ(s.run(), 0);
@@ -357,7 +359,7 @@ TEST(Driver, LoopingStartsAgainFromZeroAtTheEndUntilEscape) {
 // step, false from the step that reached the end on, and nothing drawn after.
 TEST(DemoShow, StepsOneFrameAtATimeUntilTheEnd) {
     Session s;
-    s.engine.clock = {100.0f, 2000.0f, 49000.0f};
+    s.engine.clock = {100.0f, 2000.0f, kEndMs};
     glassmeridian::DemoShow show(s.engine, s.platform);
     glassmeridian::LaunchSettings settings;
     settings.accepted = true;
@@ -367,7 +369,7 @@ TEST(DemoShow, StepsOneFrameAtATimeUntilTheEnd) {
     EXPECT_EQ(s.count("run"), 1);
     EXPECT_TRUE(show.step());
     EXPECT_EQ(s.count("playSong(1,2000)"), 1);
-    EXPECT_FALSE(show.step());  // 49000 ms: the frame is drawn, then the show ends
+    EXPECT_FALSE(show.step());  // the end: the frame is drawn, then the show ends
     EXPECT_EQ(s.count("run"), 3);
     EXPECT_FALSE(show.step());
     EXPECT_EQ(s.count("run"), 3);

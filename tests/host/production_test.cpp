@@ -39,11 +39,14 @@ TEST(Timeline, RegistersTheIntroThenTheStructure) {
 
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].start, 0u);
-    EXPECT_EQ(entries[0].end, 2000u);
+    EXPECT_EQ(entries[0].end, glassmeridian::production::kSceneStartMs);
     EXPECT_EQ(entries[0].name, "alku");
     EXPECT_NE(dynamic_cast<glassmeridian::IntroEffect*>(entries[0].effect.get()), nullptr);
-    EXPECT_EQ(entries[1].start, 2000u);
-    EXPECT_EQ(entries[1].end, 49000u);
+    EXPECT_EQ(entries[1].start, glassmeridian::production::kSceneStartMs);
+    EXPECT_EQ(entries[1].end, glassmeridian::production::kShowEndMs);
+    // The show's moments themselves: the loading picture for 2 s, the end at 49 s.
+    EXPECT_EQ(glassmeridian::production::kSceneStartMs, 2000u);
+    EXPECT_EQ(glassmeridian::production::kShowEndMs, 49000u);
     EXPECT_EQ(entries[1].name, "rakenne");
     EXPECT_NE(dynamic_cast<glassmeridian::StructureEffect*>(entries[1].effect.get()), nullptr);
 }
@@ -66,7 +69,7 @@ TEST(Timeline, EngineTimelineRunsEachEffectInsideItsInterval) {
     };
     const std::size_t intro = drawsAt(1000.0f);
     const std::size_t structure = drawsAt(10000.0f);
-    const std::size_t after = drawsAt(49000.0f);
+    const std::size_t after = drawsAt(glassmeridian::production::kEndMs);
     EXPECT_GT(intro, 0u);
     EXPECT_GT(structure, intro);  // grid strips, cubes and trails against one picture
     EXPECT_EQ(after, 0u);

@@ -15,7 +15,7 @@
 #include <sstream>
 #include <thread>
 
-#include "host/dialog_fltk.h"
+#include "host/platform/sdl/dialog_fltk.h"
 
 namespace hosttest {
 

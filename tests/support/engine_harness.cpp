@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine.h"
+#include "core/engine.h"
 
 namespace testsupport {
 

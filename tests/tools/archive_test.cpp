@@ -1,4 +1,4 @@
-// The ZIP writer read back through PhysicsFS, and the data.pak of the build.
+// The ZIP writer read back through the engine's ZIP reader, and the data.pak of the build.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -25,7 +25,7 @@ uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
 
 }  // namespace
 
-TEST(ZipWriter, MembersReadBackThroughPhysfsDeflatedStoredAndEmpty) {
+TEST(ZipWriter, MembersReadBackDeflatedStoredAndEmpty) {
     const std::vector<uint8_t> text(5000, 'a');    // deflates well
     const std::vector<uint8_t> random = noise(4096, 3);  // does not: stored
     const std::vector<ZipMember> members = {{"text.txt", text}, {"random.bin", random}, {"empty", {}}};

@@ -1,5 +1,5 @@
-// Decoding helpers for the content tests: SDL2_image from memory and
-// PhysicsFS over an in-memory archive.
+// Decoding helpers for the content tests: SDL2_image from memory and the
+// engine's ZIP reader (itself checked against zlib) over an archive file.
 #pragma once
 
 #include <SDL.h>
@@ -10,6 +10,10 @@
 #include <vector>
 
 #include "temp_folder.h"
+
+namespace fluxcore {
+class ZipArchive;
+}
 
 namespace contenttest {
 
@@ -24,22 +28,22 @@ Surface decode(const std::vector<uint8_t>& bytes, const char* type);
 Surface decodeRgb(const std::vector<uint8_t>& bytes, const char* type);
 const uint8_t* pixelAt(const SDL_Surface* rgb, int x, int y);
 
-// An archive mounted through PhysicsFS for the life of the object. It goes
-// through a file in a temporary folder, as the engine mounts a file too.
+// An archive opened by the engine's reader for the life of the object. It goes
+// through a file in a temporary folder, as the engine opens a file too.
 class MountedArchive {
 public:
     explicit MountedArchive(const std::vector<uint8_t>& zip);
     ~MountedArchive();
     MountedArchive(const MountedArchive&) = delete;
     MountedArchive& operator=(const MountedArchive&) = delete;
-    bool ok() const { return ok_; }
-    std::vector<std::string> members() const;  // sorted by PhysicsFS
+    bool ok() const { return zip_ != nullptr; }
+    std::vector<std::string> members() const;  // sorted by name
     std::vector<uint8_t> read(const std::string& name) const;
 
 private:
     testsupport::TempFolder folder_{"gm-content-test"};
     std::string path_;
-    bool ok_ = false;
+    std::unique_ptr<fluxcore::ZipArchive> zip_;
 };
 
 std::vector<uint8_t> readAll(const std::string& path);

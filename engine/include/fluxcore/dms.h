@@ -31,6 +31,9 @@ using DmsHdc = void*;
 FLUXCORE_API void dmsSetLogging(bool enabled);  // log opens, loads and choices on stderr
 // The monitor the next dmsInitEx opens on, counted from 0 (0 until set).
 FLUXCORE_API void dmsSetDisplay(int index);
+// Whether the next dmsInitEx draws into an offscreen surface of its size
+// instead of a window: nothing is shown and no display is needed (false until set).
+FLUXCORE_API void dmsSetHeadless(bool headless);
 // Opens the window and its OpenGL 1.x compatibility context (colourBits: 16, 24
 // or 32; depth buffer 24) and the archive. The window is centred on the
 // dmsSetDisplay monitor. fullscreen: desktop fullscreen on that monitor,

@@ -1,5 +1,6 @@
 // Music playback behind dmsPlaySong, and the song position that the demo clock
-// follows while music plays. One song at a time, on the default audio device.
+// follows while music plays. One song at a time, on the default audio device,
+// opened by the platform (platform::openSong).
 #pragma once
 
 #include <string>
@@ -31,12 +32,8 @@ struct SongOutput {
     std::string driver;
     int bufferFrames = 0;
     int rate = 0;
-    bool soundServer = false;      // a sound server stands between SDL and the speakers
-    double serverLatencyMs = 0.0;  // 0 without a sound server, negative when it gives no figure
-    double outputLatencyMs = 0.0;  // what the clock allows for (SdlAudioDevice::outputLatencyMs)
-    double serverStreamMs = -1.0;
-    double serverSinkMs = -1.0;
-    std::string serverProblem;     // why the server could not be asked, when it could not
+    double outputLatencyMs = 0.0;  // what the clock allows for beyond the device's buffer
+    std::string latencyNote;       // how that latency is known, for the log; may be empty
 };
 SongOutput songOutput();
 

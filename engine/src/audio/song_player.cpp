@@ -4,9 +4,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <thread>
-
-#include "platform/sdl_audio_device.h"
 
 namespace fluxcore::audio {
 
@@ -46,7 +45,8 @@ void SongPlayer::fill(void* self, float* out, int frames) {
     static_cast<SongPlayer*>(self)->mixer_->mix(out, frames, steadyNanoseconds());
 }
 
-std::unique_ptr<SongPlayer> SongPlayer::start(std::vector<unsigned char> ogg, std::string& why, double fromMs) {
+std::unique_ptr<SongPlayer> SongPlayer::start(std::vector<unsigned char> ogg, std::string& why, double fromMs,
+                                              OpenDevice openDevice) {
     std::unique_ptr<VorbisStream> stream = VorbisStream::open(std::move(ogg), why);
     if (!stream) return nullptr;
     const int rate = stream->rate();
@@ -63,7 +63,13 @@ std::unique_ptr<SongPlayer> SongPlayer::start(std::vector<unsigned char> ogg, st
     std::unique_ptr<SongPlayer> p(new SongPlayer());
     p->link_ = std::make_unique<SongLink>(kRingFrames);
     p->mixer_ = std::make_unique<SongMixer>(*p->link_, rate, kDeviceFrames, total, from);
-    p->device_ = SdlAudioDevice::open(rate, kDeviceFrames, kServerDeviceFrames, &SongPlayer::fill, p.get(), why);
+    PcmDeviceDesc desc;
+    desc.rate = rate;
+    desc.bufferFrames = kDeviceFrames;
+    desc.serverBufferFrames = kServerDeviceFrames;
+    desc.fill = &SongPlayer::fill;
+    desc.user = p.get();
+    p->device_ = openDevice(desc, why);
     if (!p->device_) return nullptr;
     if (p->device_->soundServer()) p->mixer_->setSmoothing(kServerSmoothingNs);
     p->decoder_ = std::make_unique<SongDecoder>(std::move(stream), *p->link_);
@@ -80,7 +86,7 @@ std::unique_ptr<SongPlayer> SongPlayer::start(std::vector<unsigned char> ogg, st
         why = p->decoder_->damaged() ? "song's audio data is damaged" : "song has no decodable audio";
         return nullptr;
     }
-    while (p->device_->serverLatencyMs() < 0.0 && std::chrono::steady_clock::now() < start + kLatencyLimit) {
+    while (p->device_->outputLatencyMs() < 0.0 && std::chrono::steady_clock::now() < start + kLatencyLimit) {
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     p->device_->resume();
@@ -97,9 +103,27 @@ double SongPlayer::positionMs() {
     return mixer_->positionFrames(steadyNanoseconds()) * 1000.0 / mixer_->rate();
 }
 
-bool SongPlayer::deviceLost() const { return device_->lost(); }
+bool SongPlayer::deviceLost(std::string& why) { return device_->lost(why); }
 
-const SdlAudioDevice& SongPlayer::device() const { return *device_; }
+SongOutput SongPlayer::output() const {
+    SongOutput o;
+    o.playing = true;
+    o.driver = device_->driver();
+    o.bufferFrames = device_->bufferFrames();
+    o.rate = mixer_->rate();
+    o.outputLatencyMs = device_->outputLatencyMs();
+    o.latencyNote = device_->latencyNote();
+    return o;
+}
+
+std::string SongPlayer::stopNote() const {
+    const std::int64_t frames = mixer_->underrunFrames();
+    if (frames <= 0) return {};
+    char text[96];
+    std::snprintf(text, sizeof text, "%.1f ms played as silence for want of decoded audio",
+                  1000.0 * double(frames) / mixer_->rate());
+    return text;
+}
 
 void SongPlayer::seekMs(double ms) {
     if (!std::isfinite(ms)) return;

@@ -11,7 +11,7 @@
 
 #include "audio/audio.h"
 #include "audio/song_player.h"
-#include "engine.h"
+#include "core/engine.h"
 #include "engine_harness.h"
 #include "fluxcore/dms.h"
 #include "temp_folder.h"
@@ -104,7 +104,7 @@ TEST_F(Playback, ASongStartedMidwayPlaysOnFromThere) {
     EXPECT_LT(songPositionMs(), 3500.0);
     std::string lost;
     EXPECT_FALSE(songDeviceLost(lost));  // the dummy device stays
-    EXPECT_LT(songOutput().serverLatencyMs, 0.5);  // no sound server, no latency beyond the device's
+    EXPECT_LT(songOutput().outputLatencyMs, 0.5);  // no sound server, no latency beyond the device's
     EXPECT_EQ(songOutput().driver, "dummy");
 }
 
