@@ -173,13 +173,48 @@ Module.onShowEnded = function(code, failures) {
   document.body.dataset.exitCode = code;
 };
 
+// What is wrong with ?frame=MS&size=WxH, or '' when nothing is: each given
+// once, each by the command line's rules (--start, --size), and the size
+// within what this browser's WebGL draws.
+function gmFrameParametersProblem(params) {
+  var names = ['frame', 'size'];
+  for (var i = 0; i < names.length; ++i) {
+    var given = params.getAll(names[i]);
+    if (given.length > 1) return names[i] + ': given ' + given.length + ' times; give it once';
+    if (given.length === 0) continue;
+    var refusal = Module.ccall('gm_check_parameter', 'string', ['string', 'string'], [names[i], given[0]]);
+    if (refusal) return refusal;
+  }
+  var size = (params.get('size') || '640x480').toLowerCase().split('x').map(Number);
+  var gl = document.createElement('canvas').getContext('webgl2');
+  if (!gl) return 'this browser has no WebGL 2';
+  var dims = gl.getParameter(gl.MAX_VIEWPORT_DIMS);
+  var largest = Math.min(gl.getParameter(gl.MAX_RENDERBUFFER_SIZE), gl.getParameter(gl.MAX_TEXTURE_SIZE),
+                         dims[0], dims[1]);
+  var lose = gl.getExtension('WEBGL_lose_context');
+  if (lose) lose.loseContext();
+  if (size[0] > largest || size[1] > largest)
+    return 'size: ' + size[0] + 'x' + size[1] + ' is beyond this browser\'s WebGL, which draws at most ' +
+           largest + 'x' + largest;
+  return '';
+}
+
 // ?frame=MS&size=WxH: that one frame, and its PNG in window.gmFrame, taken
-// before the browser presents (and may clear) the canvas.
+// before the browser presents (and may clear) the canvas. A wrong parameter
+// is named on the page and the console, and nothing is drawn.
 function gmRenderFrame(params) {
   document.body.className = 'frame';
+  var problem = gmFrameParametersProblem(params);
+  if (problem) {
+    gmStatus(problem);
+    console.error('glass-meridian: ' + problem);
+    window.gmFrame = '';
+    document.body.dataset.state = 'refused';
+    return;
+  }
   gmStatus('');
   gmShowStage();
-  var size = (params.get('size') || '640x480').split('x');
+  var size = (params.get('size') || '640x480').toLowerCase().split('x');
   var ok = Module._gm_render_frame(Number(params.get('frame')), Number(size[0]), Number(size[1]));
   window.gmFrame = ok ? document.getElementById('canvas').toDataURL('image/png') : '';
   document.body.dataset.state = ok ? 'frame' : 'failed';

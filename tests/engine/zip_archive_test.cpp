@@ -251,6 +251,54 @@ TEST(ZipArchive, RefusesDamagedAndHostileArchives) {
     }
 }
 
+// `zip` (no comment) with a ZIP64 end record and its locator before its end
+// record; the ZIP64 record gives the end record's figures plus the deltas.
+Bytes withZip64(Bytes zip, std::int64_t countDelta = 0, std::int64_t sizeDelta = 0, std::int64_t placeDelta = 0) {
+    const std::size_t end = zip.size() - 22;
+    const auto le = [&](std::size_t at, int n) {
+        std::uint64_t v = 0;
+        for (int i = n - 1; i >= 0; --i) v = v << 8 | zip[at + static_cast<std::size_t>(i)];
+        return v;
+    };
+    const std::uint64_t count = le(end + 10, 2) + countDelta, size = le(end + 12, 4) + sizeDelta,
+                        place = le(end + 16, 4) + placeDelta;
+    Bytes records;
+    const auto put = [&](std::uint64_t v, int n) {
+        for (int i = 0; i < n; ++i) records.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    };
+    put(0x06064b50, 4), put(44, 8), put(45, 2), put(45, 2), put(0, 4), put(0, 4);
+    put(count, 8), put(count, 8), put(size, 8), put(place, 8);
+    put(0x07064b50, 4), put(0, 4), put(end, 8), put(1, 4);
+    zip.insert(zip.begin() + static_cast<long>(end), records.begin(), records.end());
+    return zip;
+}
+
+TEST(ZipArchive, TakesZip64RecordsThatAgreeAndRefusesThoseThatDoNot) {
+    const Bytes plain = enginetest::makeZip({{"a.txt", enginetest::textBytes("alpha")},
+                                             {"b.txt", enginetest::textBytes("beta")}});
+    const fluxcore::ZipArchive agreed(withZip64(plain), "agreed.pak");
+    EXPECT_EQ(agreed.files(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    Bytes read;
+    ASSERT_TRUE(agreed.read("b.txt", read));
+    EXPECT_TRUE(read == enginetest::textBytes("beta"));
+
+    // A full 32-bit field defers to the ZIP64 record.
+    Bytes deferred = withZip64(plain);
+    deferred[deferred.size() - 22 + 10] = deferred[deferred.size() - 22 + 11] = 0xFF;
+    EXPECT_EQ(fluxcore::ZipArchive(deferred, "deferred.pak").files().size(), 2u);
+
+    const std::pair<Bytes, const char*> disagreeing[] = {
+        {withZip64(plain, 30000), "its end record says 2 for the member count, its ZIP64 record 30002"},
+        {withZip64(plain, 0, 46), "the directory's size"},
+        {withZip64(plain, 0, 0, -1), "the directory's place"},
+    };
+    for (const auto& [zip, why] : disagreeing) {
+        const std::string failure = failureOf([&] { fluxcore::ZipArchive(zip, "odd.pak"); });
+        EXPECT_NE(failure.find("odd.pak: damaged ZIP directory"), std::string::npos) << failure;
+        EXPECT_NE(failure.find(why), std::string::npos) << failure;
+    }
+}
+
 // SDL2_image's PCX decoder, as RGBA: the independent reference.
 fluxcore::Image sdlImageDecode(const Bytes& pcx) {
     fluxcore::Image image;

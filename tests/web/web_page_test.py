@@ -76,11 +76,49 @@ def frames(site_folder, capture):
                 failures.append(ms)
         if browser.errors:
             raise Failure(f"console errors: {browser.errors}")
+        refusals(site, browser)
         if failures:
             kept = os.environ.get("GM_WEB_KEEP_FRAMES")
             if kept:
                 subprocess.run(["cp", "-r", folder + "/.", kept], check=False)
             raise Failure(f"frames differ from the capture tool's at {failures} ms")
+
+
+# Wrong ?frame= and ?size= values, each with what the page must say of it.
+BAD_PARAMETERS = [
+    ("frame=-1", "frame: '-1' is not a whole number from 0 to 48999 ms"),
+    ("frame=abc", "frame: 'abc' is not a whole number"),
+    ("frame=NaN", "frame: 'NaN' is not a whole number"),
+    ("frame=1e309", "frame: '1e309' is not a whole number"),
+    ("frame=", "frame: '' is not a whole number"),
+    ("frame=49000", "frame: 49000 is out of range"),
+    ("frame=1000&frame=2000", "frame: given 2 times; give it once"),
+    ("frame=1000&size=0x0", "size: 0x0 is out of range (WIDTHxHEIGHT, each from 64 to 16384"),
+    ("frame=1000&size=-5x-5", "size: '-5x-5' is not WIDTHxHEIGHT"),
+    ("frame=1000&size=640", "size: '640' is not WIDTHxHEIGHT"),
+    ("frame=1000&size=640x480x7", "size: '640x480x7' is not WIDTHxHEIGHT"),
+    ("frame=1000&size=100000x100000", "size: 100000x100000 is out of range"),
+    ("frame=1000&size=16384x16384", "size: 16384x16384 is beyond this browser's WebGL, which draws at most"),
+    ("frame=1000&size=640x480&size=800x600", "size: given 2 times; give it once"),
+]
+
+
+def refusals(site, browser):
+    """Each wrong parameter is named, with what is allowed, on the page and
+    the console, and no frame is drawn."""
+    for query, said in BAD_PARAMETERS:
+        browser.errors.clear()
+        browser.navigate(f"{site.url}?{query}")
+        state = browser.wait_for("['frame', 'failed', 'refused'].includes(document.body.dataset.state)"
+                                 " ? document.body.dataset.state : ''", what=f"the page's answer to ?{query}")
+        status = browser.evaluate("document.getElementById('status').textContent")
+        drawn = browser.evaluate("window.gmFrame")
+        if state != "refused" or said not in status or drawn:
+            raise Failure(f"?{query}: state {state!r}, status {status!r}, expected it to say {said!r} and draw nothing")
+        if not any(said in e for e in browser.errors):
+            raise Failure(f"?{query}: the console has {browser.errors}, not {said!r}")
+        print(f"?{query}: {status}")
+    browser.errors.clear()
 
 
 def demo_time(browser):

@@ -119,7 +119,8 @@ FLUXCORE_API void dmsAddTexture(const char* file);
 // uploads each as an RGBA texture (linear filtering, clamped to the edge;
 // scaled to powers of two only where the context needs it). A picture asked
 // for but absent is skipped (dmsGetTexture then fails); one that does not
-// decode, or a set beyond 256 MiB of RGBA, is a failure naming the picture.
+// decode, or a set beyond 320 MiB of RGBA (a picture of the largest size,
+// 8192 x 8192, and 64 MiB for the rest), is a failure naming the picture.
 FLUXCORE_API void dmsUploadTextures();
 FLUXCORE_API Texture* dmsGetTexture(const char* file);  // the texture from that file; unknown: failure
 FLUXCORE_API Font* dmsGetFont(const char* file);        // a registered font; unknown: failure

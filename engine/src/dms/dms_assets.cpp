@@ -65,9 +65,11 @@ void checkTextureBudget(const Engine& e, const std::vector<std::string>& names) 
         if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) continue;
         total += static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * 4;
         if (total > kTextureBudgetBytes) {
-            fail("%s: a picture of %dx%d brings the textures to %llu MiB, more than the budget of %llu MiB",
-                 name.c_str(), width, height, static_cast<unsigned long long>(total >> 20),
-                 static_cast<unsigned long long>(kTextureBudgetBytes >> 20));
+            const double mib = 1024.0 * 1024.0;
+            fail("%s: a picture of %dx%d (%.1f MiB as RGBA) brings the textures to %.1f MiB (%llu bytes), "
+                 "more than the budget of %llu MiB",
+                 name.c_str(), width, height, double(width) * height * 4 / mib, double(total) / mib,
+                 static_cast<unsigned long long>(total), static_cast<unsigned long long>(kTextureBudgetBytes >> 20));
         }
     }
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fluxcore/dms.h"
+#include "host/command_line.h"
 #include "host/dialog_resources.h"
 #include "host/driver.h"
 #include "host/engine_fluxcore.h"
@@ -146,6 +147,25 @@ EMSCRIPTEN_KEEPALIVE int gm_play(int radioMask, int boxMask) {
     emscripten_set_main_loop_arg(frame, web.release(), 0, false);
     if (!vsync) emscripten_set_main_loop_timing(EM_TIMING_SETTIMEOUT, 0);
     return 1;
+}
+
+// Checks one of the page's parameters by the command line's own rules: frame
+// as --start's demo time, size as --size's picture size. Returns the refusal
+// named after the parameter ("frame: 'abc' is not a whole number from 0 to
+// 48999 ms"), or "" for a sound value. The text lives until the next call.
+EMSCRIPTEN_KEEPALIVE const char* gm_check_parameter(const char* name, const char* value) {
+    static std::string refusal;
+    const std::string parameter = name;
+    const std::string option = parameter == "frame" ? "--start" : "--" + parameter;
+    const char* argv[] = {"glass-meridian", option.c_str(), value};
+    refusal.clear();
+    try {
+        parseCommandLine(3, argv);
+    } catch (const CommandLineError& error) {
+        refusal = error.what();
+        if (refusal.rfind(option, 0) == 0) refusal = parameter + refusal.substr(option.size());
+    }
+    return refusal.c_str();
 }
 
 // Draws the one frame at `ms` at width x height without sound, as the capture
