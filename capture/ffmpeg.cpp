@@ -95,12 +95,9 @@ namespace {
 
 // An unlinked temporary file for the child's stderr.
 int anonymousFile() {
-    const char* dir = std::getenv("TMPDIR");
-    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/gm-capture-ffmpeg-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd >= 0) ::unlink(name.data());
+    std::string path;
+    const int fd = createTemporaryFile("gm-capture-ffmpeg", "", path);
+    if (fd >= 0) ::unlink(path.c_str());
     return fd;
 }
 
