@@ -39,12 +39,12 @@ bool isExecutableFile(const std::string& path) {
 }  // namespace
 
 std::vector<std::string> buildFfmpegArgs(const VideoRequest& r) {
-    const double duration = static_cast<double>(r.frameCount) / r.fps;
+    const double duration = static_cast<double>(r.frameCount * r.fps.den) / static_cast<double>(r.fps.num);
     std::vector<std::string> args = {
         "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
         "-f", "rawvideo", "-pix_fmt", "bgr24",
         "-video_size", std::to_string(r.width) + "x" + std::to_string(r.height),
-        "-framerate", std::to_string(r.fps),
+        "-framerate", r.fps.text(),
         "-i", "pipe:0",
     };
     const bool audio = !r.songPath.empty();

@@ -36,7 +36,7 @@ std::optional<VideoFormat> videoFormatFor(const std::string& name);
 struct VideoRequest {
     int width = 0;
     int height = 0;
-    int fps = 60;
+    FrameRate fps;
     std::int64_t frameCount = 0;
     VideoFormat format;
     int crf = 18;

@@ -83,6 +83,16 @@ void resolveMode(Options& o, bool haveOutput, bool bench, const std::string& she
 
 }  // namespace
 
+FrameRate parseFrameRate(const std::string& text) {
+    const auto slash = text.find('/');
+    const std::int64_t limit = 1000000;
+    const std::int64_t num = parseInteger("--fps", text.substr(0, slash), 1, limit);
+    const std::int64_t den = slash == std::string::npos ? 1 : parseInteger("--fps", text.substr(slash + 1), 1, limit);
+    if (num < den || num > 240 * den)
+        throw UsageError("--fps: " + text + " is out of range (1 to 240 frames a second)");
+    return FrameRate(num, den);
+}
+
 Options parseOptions(int argc, const char* const* argv) {
     Options o;
     bool haveOutput = false, bench = false, help = false, version = false, rangeGiven = false;
@@ -94,7 +104,7 @@ Options parseOptions(int argc, const char* const* argv) {
         {"--output", [&](const std::string& v) { o.output = v; haveOutput = true; }},
         {"--width", [&](const std::string& v) { o.width = int(parseInteger("--width", v, 16, 8192)); }},
         {"--height", [&](const std::string& v) { o.height = int(parseInteger("--height", v, 16, 8192)); }},
-        {"--fps", [&](const std::string& v) { o.fps = int(parseInteger("--fps", v, 1, 240)); }},
+        {"--fps", [&](const std::string& v) { o.fps = parseFrameRate(v); }},
         {"--from", [&](const std::string& v) { o.fromMs = parseInteger("--from", v, 0, kMaxMs); rangeGiven = true; }},
         {"--to", [&](const std::string& v) { o.toMs = parseInteger("--to", v, 1, kMaxMs); rangeGiven = true; }},
         {"--frame-at", [&](const std::string& v) {
@@ -226,9 +236,9 @@ std::string usageText() {
   or:  glass-meridian-capture [options] --bench
   or:  glass-meridian-capture [options] --contact-sheet FILE.png
 
-Renders Glass Meridian frame by frame on a fixed clock (frame n at n*1000/fps ms
-after --from), so the same command gives the same frames every time. Runs
-headless unless --window is given.
+Renders Glass Meridian frame by frame on a fixed clock (frame n at exactly
+n*1000*M/N ms after --from at --fps N/M), so the same command gives the same
+frames every time. Runs headless unless --window is given.
 
 Output (-o):
   NAME.mp4 | .m4v | .mov | .mkv   H.264 video with the soundtrack (needs ffmpeg)
@@ -238,7 +248,8 @@ Output (-o):
 
 Options:
   --width N, --height N   picture size (default 1280 x 720)
-  --fps N                 frames per second (default 60)
+  --fps N, --fps N/M      frames per second, whole or a fraction such as 60000/1001
+                          or 30000/1001 (default 60; 1 to 240)
   --from MS, --to MS      the span to render, in ms (default 0 to )" + std::to_string(defaults.toMs) + R"()
   --frame-at MS           one frame (with -o NAME.png), before the end at )" + std::to_string(kEndMs) + R"( ms
   --bench                 render without writing; print frame times and peak memory

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "capture/frames.h"
 #include "host/production.h"
 
 namespace capture {
@@ -49,7 +50,7 @@ struct Options {
     std::string output;          // -o, or the contact sheet's file
     int width = 1280;
     int height = 720;
-    int fps = 60;
+    FrameRate fps;               // --fps N or N/M
     std::int64_t fromMs = 0;
     std::int64_t toMs = static_cast<std::int64_t>(glassmeridian::production::kEndMs);
     std::int64_t frameAtMs = -1;  // --frame-at; -1 when not given
@@ -66,6 +67,10 @@ struct Options {
     int gridRows = 3;
     int thumbWidth = 256;
 };
+
+// "--fps" values: N or N/M, whole numbers up to 1000000, from 1 to 240
+// frames a second. Throws UsageError naming the value.
+FrameRate parseFrameRate(const std::string& text);
 
 // Parses argv (argv[0] is the program). Throws UsageError on any fault.
 Options parseOptions(int argc, const char* const* argv);

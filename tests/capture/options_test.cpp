@@ -74,7 +74,12 @@ TEST(CaptureOptions, ValuesAndFlags) {
     const Options o = parse({"-o", "a.mp4", "--fps", "30", "--from", "1500", "--to=3500", "--no-audio", "--window",
                              "--crf", "23", "--preset", "slow", "--ffmpeg", "/opt/ff/ffmpeg", "--data", "x.pak",
                              "--log", "--stats"});
-    EXPECT_EQ(o.fps, 30);
+    EXPECT_EQ(o.fps, capture::FrameRate(30));
+    EXPECT_EQ(parse({"--bench", "--fps", "60000/1001"}).fps, capture::FrameRate(60000, 1001));
+    EXPECT_EQ(parse({"--bench", "--fps=30000/1001"}).fps, capture::FrameRate(30000, 1001));
+    EXPECT_EQ(parse({"--bench", "--fps", "240/2"}).fps, capture::FrameRate(120));
+    EXPECT_EQ(parse({"--bench", "--fps", "240"}).fps, capture::FrameRate(240));
+    EXPECT_EQ(parse({"--bench", "--fps", "1/1"}).fps, capture::FrameRate(1));
     EXPECT_TRUE(o.stats);
     EXPECT_FALSE(parse({"-o", "a.mp4"}).stats);
     EXPECT_EQ(parse({"-o", "a.mp4"}).preset, "ultrafast");
@@ -97,6 +102,16 @@ TEST(CaptureOptions, RefusesMalformedValues) {
     EXPECT_NE(refusal({"-o", "a.mp4", "--width", ""}).find("--width needs a number"), std::string::npos);
     EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "0"}).find("out of range"), std::string::npos);
     EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "241"}).find("out of range"), std::string::npos);
+    // Fractions: each part a whole number, the rate from 1 to 240 a second.
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "60000/1001x"}).find("not a whole number"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "60000/"}).find("--fps needs a number"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "/1001"}).find("--fps needs a number"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "60/0"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "60/-1"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "1/2"}).find("1 to 240 frames a second"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "240001/1000"}).find("1 to 240 frames a second"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "60/1/1"}).find("not a whole number"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "2000000/10000"}).find("out of range"), std::string::npos);
     EXPECT_NE(refusal({"-o", "a.mp4", "--from", "-5"}).find("out of range"), std::string::npos);
     EXPECT_NE(refusal({"-o", "a.mp4", "--height", "99999999999999999999"}).find("--height"), std::string::npos);
     EXPECT_NE(refusal({"-o", "a.mp4", "--width"}).find("--width needs a value"), std::string::npos);
