@@ -44,6 +44,27 @@ void parseGrid(const std::string& text, Options& options) {
 
 // Fixes the mode from the output choices and rejects combinations that ask
 // for two different things.
+// The encoder choices that go with a video's kind.
+void resolveEncoding(Options& o, bool presetGiven, bool crfGiven) {
+    if (o.mode != Mode::Video) {
+        if (o.draft || o.lossless) throw UsageError(std::string(o.draft ? "--draft" : "--lossless") + " is for a video: give -o NAME.mp4 or NAME.mkv");
+        return;
+    }
+    if (o.lossless) {
+        if (lowerExtension(o.output) != "mkv")
+            throw UsageError("--lossless writes FFV1 in Matroska: name the output NAME.mkv");
+        if (o.draft || presetGiven || crfGiven)
+            throw UsageError("--lossless keeps every pixel: it takes no --draft, --preset or --crf");
+        return;
+    }
+    if (videoFormatFor(o.output)->codec != VideoCodec::H264 && (o.draft || presetGiven || crfGiven))
+        throw UsageError("--draft, --preset and --crf are x264's: they go with .mp4, .m4v, .mov or .mkv");
+    if (o.draft) {
+        if (presetGiven) throw UsageError("--draft is x264's ultrafast preset: leave out --preset");
+        o.preset = "ultrafast";
+    }
+}
+
 void resolveMode(Options& o, bool haveOutput, bool bench, const std::string& sheet, bool rangeGiven) {
     const int choices = int(haveOutput) + int(bench) + int(!sheet.empty());
     if (choices == 0) throw UsageError("nothing to do: give -o FILE, --bench or --contact-sheet FILE");
@@ -96,6 +117,7 @@ FrameRate parseFrameRate(const std::string& text) {
 Options parseOptions(int argc, const char* const* argv) {
     Options o;
     bool haveOutput = false, bench = false, help = false, version = false, rangeGiven = false;
+    bool presetGiven = false, crfGiven = false;
     std::string sheet;
 
     using Handler = std::function<void(const std::string&)>;
@@ -119,10 +141,14 @@ Options parseOptions(int argc, const char* const* argv) {
          }},
         {"--grid", [&](const std::string& v) { parseGrid(v, o); }},
         {"--thumb-width", [&](const std::string& v) { o.thumbWidth = int(parseInteger("--thumb-width", v, 16, 4096)); }},
-        {"--crf", [&](const std::string& v) { o.crf = int(parseInteger("--crf", v, 0, 51)); }},
+        {"--crf", [&](const std::string& v) {
+             o.crf = int(parseInteger("--crf", v, 0, 51));
+             crfGiven = true;
+         }},
         {"--preset", [&](const std::string& v) {
              if (v.empty()) throw UsageError("--preset needs an x264 preset name");
              o.preset = v;
+             presetGiven = true;
          }},
         {"--ffmpeg", [&](const std::string& v) {
              if (v.empty()) throw UsageError("--ffmpeg needs a program");
@@ -138,6 +164,8 @@ Options parseOptions(int argc, const char* const* argv) {
         {"--bench", [&] { bench = true; }},
         {"--window", [&] { o.window = true; }},
         {"--no-audio", [&] { o.audio = false; }},
+        {"--draft", [&] { o.draft = true; }},
+        {"--lossless", [&] { o.lossless = true; }},
         {"--log", [&] { o.engineLog = true; }},
         {"--stats", [&] { o.stats = true; }},
         {"-h", [&] { help = true; }},
@@ -177,6 +205,7 @@ Options parseOptions(int argc, const char* const* argv) {
         return o;
     }
     resolveMode(o, haveOutput, bench, sheet, rangeGiven);
+    resolveEncoding(o, presetGiven, crfGiven);
     return o;
 }
 
@@ -241,8 +270,12 @@ n*1000*M/N ms after --from at --fps N/M), so the same command gives the same
 frames every time. Runs headless unless --window is given.
 
 Output (-o):
-  NAME.mp4 | .m4v | .mov | .mkv   H.264 video with the soundtrack (needs ffmpeg)
-  NAME.webm                        VP9 video with the soundtrack (needs ffmpeg)
+  NAME.mp4 | .m4v | .mov | .mkv   H.264 video with the soundtrack (needs ffmpeg):
+                                   High profile, BT.709, closed GOPs of half the
+                                   frame rate, 2 B-frames, AAC-LC 48 kHz stereo
+  NAME.webm                        VP9 video (BT.709) with the soundtrack
+  NAME.mkv --lossless              FFV1 RGB with the song in FLAC: every pixel
+                                   and sample as rendered and decoded
   NAME_%05d.png                    one PNG per frame, numbered from 0
   NAME.png --frame-at MS           the single frame at MS
 
@@ -257,9 +290,11 @@ Options:
   --grid CxR              contact sheet columns x rows (default 4x3)
   --thumb-width PX        contact sheet picture width (default 256)
   --no-audio              leave the soundtrack out of a video
-  --crf N, --preset NAME  x264 quality (default 18) and speed (default ultrafast:
-                          the least CPU beside the renderer; slower presets give
-                          smaller files of the same quality)
+  --crf N, --preset NAME  x264 quality (default 18) and speed (default veryfast;
+                          slower presets give smaller files of the same quality)
+  --draft                 H.264 at x264's fastest (ultrafast, Constrained Baseline,
+                          no B-frames): the least CPU beside the renderer
+  --lossless              with -o NAME.mkv: the lossless archive master
   --ffmpeg PROGRAM        the ffmpeg to run (default: ffmpeg from PATH)
   --data FILE             the data archive, relative to the working folder
                           (default )" + defaults.archive + R"( beside the program, or installed

@@ -57,7 +57,9 @@ struct Options {
     bool window = false;         // show the frames in a window instead of rendering headless
     bool audio = true;           // mux the soundtrack into a video
     int crf = 18;                // x264 constant rate factor
-    std::string preset = "ultrafast";  // x264 speed preset
+    std::string preset = "veryfast";  // x264 speed preset (--draft: ultrafast)
+    bool draft = false;          // H.264: the fastest encode, without the upload settings
+    bool lossless = false;       // .mkv: FFV1 RGB with FLAC, the archive master
     std::string ffmpeg = "ffmpeg";    // program name (looked up in PATH) or path
     std::string archive = glassmeridian::production::kArchive;
     bool archiveGiven = false;   // --data: a path relative to the working folder

@@ -15,6 +15,7 @@
 #include "capture/frames.h"
 #include "capture/pictures.h"
 #include "capture/progress.h"
+#include "capture/song.h"
 #include "host/production.h"
 
 namespace capture {
@@ -101,9 +102,11 @@ std::vector<double> frameTimes(const Options& options) {
     return times;
 }
 
-// The archive's song as a temporary file for ffmpeg, or nothing (with the
-// reason on stderr) when the video is to be silent.
-std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options) {
+// The song as heard through the video (its first frame at --from), decoded
+// and of the video's length, as a temporary file of raw samples for ffmpeg;
+// nothing (with the reason on stderr) when the video is to be silent.
+std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options, std::int64_t frameCount,
+                                   Pcm& format) {
     if (!options.audio) return nullptr;
     std::vector<std::uint8_t> bytes;
     std::string why;
@@ -119,13 +122,19 @@ std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options
         std::fprintf(stderr, "glass-meridian-capture: the archive has no %s; the video will be silent\n", kSongFile);
         return nullptr;
     }
-    if (!songDecodesCleanly(bytes, why)) {
-        // ffmpeg gives up on a damaged stream and would fail the capture;
-        // the demo itself plays on silently.
+    Pcm song;
+    if (!decodeSong(bytes, song, why)) {
+        // The demo itself plays on silently.
         std::fprintf(stderr, "glass-meridian-capture: %s: %s; the video will be silent\n", kSongFile, why.c_str());
         return nullptr;
     }
-    return std::make_unique<TempFile>("gm-capture-song", ".ogg", bytes);
+    bytes = {};
+    const Pcm heard = songOnTimeline(song, kSongStartMs - options.fromMs,
+                                     audioFramesFor(frameCount, options.fps, song.rate));
+    format.rate = heard.rate;
+    format.channels = heard.channels;
+    return std::make_unique<TempFile>("gm-capture-song", ".pcm", heard.samples.data(),
+                                      heard.samples.size() * sizeof(std::int16_t));
 }
 
 // Where the mode's frames go. A video's song file is kept in `song` for as
@@ -139,12 +148,17 @@ std::unique_ptr<FrameSink> makeSink(EngineSession& engine, const Options& option
         request.height = options.height;
         request.fps = options.fps;
         request.frameCount = frameCount;
-        request.format = *videoFormatFor(options.output);
+        request.format = *videoFormatFor(options.output, options.lossless);
         request.crf = options.crf;
         request.preset = options.preset;
-        request.songOffsetMs = kSongStartMs - options.fromMs;
-        song = songFile(engine, options);
-        if (song) request.songPath = song->path();
+        request.draft = options.draft;
+        Pcm layout;
+        song = songFile(engine, options, frameCount, layout);
+        if (song) {
+            request.songPath = song->path();
+            request.songRate = layout.rate;
+            request.songChannels = layout.channels;
+        }
         return std::make_unique<VideoSink>(ffmpeg, request, options.output, &interruptFlag());
     }
     case Mode::PngSequence:

@@ -82,7 +82,14 @@ TEST(CaptureOptions, ValuesAndFlags) {
     EXPECT_EQ(parse({"--bench", "--fps", "1/1"}).fps, capture::FrameRate(1));
     EXPECT_TRUE(o.stats);
     EXPECT_FALSE(parse({"-o", "a.mp4"}).stats);
-    EXPECT_EQ(parse({"-o", "a.mp4"}).preset, "ultrafast");
+    EXPECT_EQ(parse({"-o", "a.mp4"}).preset, "veryfast");
+    EXPECT_FALSE(parse({"-o", "a.mp4"}).draft);
+    const Options draft = parse({"-o", "a.mp4", "--draft", "--crf", "20"});
+    EXPECT_TRUE(draft.draft);
+    EXPECT_EQ(draft.preset, "ultrafast");
+    EXPECT_EQ(draft.crf, 20);
+    EXPECT_TRUE(parse({"-o", "Master.MKV", "--lossless"}).lossless);
+    EXPECT_FALSE(parse({"-o", "a.mkv"}).lossless);
     EXPECT_EQ(o.fromMs, 1500);
     EXPECT_EQ(o.toMs, 3500);
     EXPECT_FALSE(o.audio);
@@ -139,6 +146,15 @@ TEST(CaptureOptions, RefusesContradictoryRequests) {
     EXPECT_NE(refusal({"-o", "demo.gif"}).find("unknown output type"), std::string::npos);
     EXPECT_NE(refusal({"-o", "demo"}).find("unknown output type"), std::string::npos);
     EXPECT_NE(refusal({"-o", "f%s.png"}).find("unsupported '%' sequence"), std::string::npos);
+    // The encoder choices go with the outputs they are for.
+    EXPECT_NE(refusal({"-o", "a.mp4", "--lossless"}).find("name the output NAME.mkv"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mkv", "--lossless", "--draft"}).find("takes no --draft"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mkv", "--lossless", "--crf", "0"}).find("takes no"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--draft", "--preset", "fast"}).find("leave out --preset"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.webm", "--draft"}).find("x264's"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.webm", "--preset", "slow"}).find("x264's"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "f_%03d.png", "--draft"}).find("--draft is for a video"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "--lossless"}).find("--lossless is for a video"), std::string::npos);
 }
 
 TEST(FramePattern, ParsesPaddingAndLiteralPercent) {
