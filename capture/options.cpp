@@ -140,6 +140,11 @@ Options parseOptions(int argc, const char* const* argv) {
              sheet = v;
          }},
         {"--grid", [&](const std::string& v) { parseGrid(v, o); }},
+        {"--antialias", [&](const std::string& v) {
+             o.antialias = int(parseInteger("--antialias", v, 2, 8));
+             if (o.antialias != 2 && o.antialias != 4 && o.antialias != 8)
+                 throw UsageError("--antialias: " + v + " samples a pixel; give 2, 4 or 8");
+         }},
         {"--thumb-width", [&](const std::string& v) { o.thumbWidth = int(parseInteger("--thumb-width", v, 16, 4096)); }},
         {"--crf", [&](const std::string& v) {
              o.crf = int(parseInteger("--crf", v, 0, 51));
@@ -299,6 +304,9 @@ Options:
   --data FILE             the data archive, relative to the working folder
                           (default )" + defaults.archive + R"( beside the program, or installed
                           in ../share/glass-meridian from the program's folder)
+  --antialias N           draw through a multisampled framebuffer of N samples a
+                          pixel (2, 4 or 8, as far as the OpenGL offers) at the
+                          output's own size, so line widths stay as drawn
   --window                show the frames in a window instead of rendering headless
   --log                   the engine's log on stderr
   --stats                 when done, print the time taken and the peak memory

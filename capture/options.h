@@ -54,6 +54,7 @@ struct Options {
     std::int64_t fromMs = 0;
     std::int64_t toMs = static_cast<std::int64_t>(glassmeridian::production::kEndMs);
     std::int64_t frameAtMs = -1;  // --frame-at; -1 when not given
+    int antialias = 0;           // --antialias N: samples a pixel (0: drawn as the window's framebuffer is)
     bool window = false;         // show the frames in a window instead of rendering headless
     bool audio = true;           // mux the soundtrack into a video
     int crf = 18;                // x264 constant rate factor

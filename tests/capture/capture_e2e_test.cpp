@@ -411,6 +411,73 @@ TEST_F(CaptureProgram, LosslessMasterHoldsThePngFramesAndTheSongsSamples) {
     EXPECT_TRUE(std::equal(late.begin(), late.end(), song.samples.begin() + 793800 * 2));
 }
 
+// Edge smoothness: the mean squared step in luma (BT.709 weights, 0-255)
+// between a pixel and its right and lower neighbours, over the pixels where
+// the two frames differ or border on such a pixel: the edges that
+// antialiasing touched. A staircase of whole-pixel steps scores higher than
+// the same edge spread over partly covered pixels.
+struct EdgeEnergy {
+    double aliased = 0, smoothed = 0, touched = 0;  // touched: the share of pixels that differ
+};
+
+EdgeEnergy edgeEnergy(const Image& aliased, const Image& smoothed) {
+    const int w = aliased.width, h = aliased.height;
+    const auto luma = [](const Image& image, int x, int y) {
+        const auto* p = image.pixel(x, y);
+        return 0.2126 * p[0] + 0.7152 * p[1] + 0.0722 * p[2];
+    };
+    const auto differs = [&](int x, int y) {
+        return std::memcmp(aliased.pixel(x, y), smoothed.pixel(x, y), 3) != 0;
+    };
+    EdgeEnergy e;
+    double pixels = 0, differing = 0;
+    for (int y = 0; y + 1 < h; ++y)
+        for (int x = 0; x + 1 < w; ++x) {
+            differing += differs(x, y);
+            if (!differs(x, y) && !differs(x + 1, y) && !differs(x, y + 1)) continue;
+            for (const Image* image : {&aliased, &smoothed}) {
+                const double here = luma(*image, x, y);
+                const double step = std::pow(luma(*image, x + 1, y) - here, 2) + std::pow(luma(*image, x, y + 1) - here, 2);
+                (image == &aliased ? e.aliased : e.smoothed) += step;
+            }
+            ++pixels;
+        }
+    e.aliased /= pixels;
+    e.smoothed /= pixels;
+    e.touched = differing / (double(w - 1) * (h - 1));
+    return e;
+}
+
+TEST_F(CaptureProgram, AntialiasedFrameHasSmootherEdgesAndTheSamePicture) {
+    // The cube outlines and thin lines of the scene at 1280x720, where they alias most.
+    for (const char* at : {"20000", "34000"}) {
+        Result r = capture({"-o", "plain.png", "--frame-at", at});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        r = capture({"-o", "aa.png", "--frame-at", at, "--antialias", "4"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const Image plain = loadPng(path("plain.png")), aa = loadPng(path("aa.png"));
+        ASSERT_EQ(aa.width, 1280);
+        ASSERT_EQ(aa.height, 720);
+        const EdgeEnergy e = edgeEnergy(plain, aa);
+        std::printf("frame at %s ms, 4 samples: %.1f %% of the pixels change; edge energy %.0f aliased, %.0f "
+                    "antialiased (%.2f of it)\n", at, 100 * e.touched, e.aliased, e.smoothed, e.smoothed / e.aliased);
+        EXPECT_LT(e.smoothed, 0.95 * e.aliased) << at << " ms";
+        // Only edges change: same size, same line widths, same picture elsewhere.
+        EXPECT_GT(e.touched, 0.005) << at << " ms";
+        EXPECT_LT(e.touched, 0.15) << at << " ms";
+        EXPECT_LT(meanAbsoluteDifference(plain, aa), 1.0) << at << " ms";
+    }
+    // Beyond what the GL offers: refused by name, nothing written.
+    const Result r = capture({"-o", "eight.png", "--frame-at", "20000", "--width", "160", "--height", "120",
+                              "--antialias", "8"});
+    if (r.exitCode != 0) {
+        EXPECT_EQ(r.exitCode, 2) << r.err;
+        EXPECT_NE(r.err.find("--antialias 8: this OpenGL ("), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("offers at most"), std::string::npos) << r.err;
+        EXPECT_FALSE(exists(path("eight.png")));
+    }
+}
+
 TEST_F(CaptureProgram, BadValuesGetOneLineAndExitStatus2) {
     for (const char* fps : {"0", "60000/0", "1/2", "sixty", "30000/1001/2", "241"}) {
         const Result r = capture({"-o", "clip.mp4", "--fps", fps});
