@@ -67,10 +67,17 @@ void resolveEncoding(Options& o, bool presetGiven, bool crfGiven) {
 
 void resolveMode(Options& o, bool haveOutput, bool bench, const std::string& sheet, bool rangeGiven) {
     const int choices = int(haveOutput) + int(bench) + int(!sheet.empty());
-    if (choices == 0) throw UsageError("nothing to do: give -o FILE, --bench or --contact-sheet FILE");
+    if (choices == 0 && !o.flashReport.empty()) {
+        o.mode = Mode::FlashReport;
+        if (o.frameAtMs >= 0) throw UsageError("--flash-report counts flashes over a span: leave out --frame-at");
+    } else if (choices == 0) {
+        throw UsageError("nothing to do: give -o FILE, --bench, --contact-sheet FILE or --flash-report FILE");
+    }
     if (choices > 1) throw UsageError("choose one of -o, --bench and --contact-sheet");
 
-    if (bench) {
+    if (o.mode == Mode::FlashReport) {
+        // The frames are only analysed.
+    } else if (bench) {
         o.mode = Mode::Bench;
         if (o.frameAtMs >= 0) throw UsageError("--frame-at writes one PNG: it does not go with --bench");
     } else if (!sheet.empty()) {
@@ -97,6 +104,11 @@ void resolveMode(Options& o, bool haveOutput, bool bench, const std::string& she
         throw UsageError("'" + o.output + "': unknown output type; use .png (one frame or a %05d sequence) or a video (" +
                          knownVideoExtensions() + ")");
     }
+    if (!o.flashReport.empty() && o.mode != Mode::FlashReport && o.mode != Mode::Video && o.mode != Mode::PngSequence)
+        throw UsageError("--flash-report counts flashes in frames on the fixed clock: give it alone, or with a video "
+                         "or a PNG sequence");
+    if (!o.flashReport.empty() && o.flashReport == o.output)
+        throw UsageError("--flash-report and -o name the same file");
     if (o.mode != Mode::SinglePng && o.toMs <= o.fromMs)
         throw UsageError("--to (" + std::to_string(o.toMs) + ") must be later than --from (" +
                          std::to_string(o.fromMs) + ")");
@@ -140,6 +152,10 @@ Options parseOptions(int argc, const char* const* argv) {
              sheet = v;
          }},
         {"--grid", [&](const std::string& v) { parseGrid(v, o); }},
+        {"--flash-report", [&](const std::string& v) {
+             if (v.empty()) throw UsageError("--flash-report needs a file name");
+             o.flashReport = v;
+         }},
         {"--antialias", [&](const std::string& v) {
              o.antialias = int(parseInteger("--antialias", v, 2, 8));
              if (o.antialias != 2 && o.antialias != 4 && o.antialias != 8)
@@ -269,6 +285,7 @@ std::string usageText() {
     return R"(Usage: glass-meridian-capture [options] -o OUTPUT
   or:  glass-meridian-capture [options] --bench
   or:  glass-meridian-capture [options] --contact-sheet FILE.png
+  or:  glass-meridian-capture [options] --flash-report FILE.csv
 
 Renders Glass Meridian frame by frame on a fixed clock (frame n at exactly
 n*1000*M/N ms after --from at --fps N/M), so the same command gives the same
@@ -292,6 +309,11 @@ Options:
   --frame-at MS           one frame (with -o NAME.png), before the end at )" + std::to_string(kEndMs) + R"( ms
   --bench                 render without writing; print frame times and peak memory
   --contact-sheet FILE    a PNG grid of frames at even times across the span
+  --flash-report FILE     count general and red flashes (WCAG 2.3.1) in the frames
+                          as captured; write per second of the demo the flashes
+                          and flashing areas as CSV, and say in one line whether
+                          any second goes beyond the threshold. Alone it renders
+                          and analyses only; with -o it analyses what is written
   --grid CxR              contact sheet columns x rows (default 4x3)
   --thumb-width PX        contact sheet picture width (default 256)
   --no-audio              leave the soundtrack out of a video

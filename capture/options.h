@@ -43,6 +43,7 @@ enum class Mode {
     SinglePng,     // -o NAME.png with --frame-at MS
     Bench,         // --bench: render only, report frame times
     ContactSheet,  // --contact-sheet FILE: a grid of frames at even times
+    FlashReport,   // --flash-report FILE alone: the frames analysed, nothing else written
 };
 
 struct Options {
@@ -66,6 +67,7 @@ struct Options {
     bool archiveGiven = false;   // --data: a path relative to the working folder
     bool engineLog = false;
     bool stats = false;          // print the time taken and the peak memory when done
+    std::string flashReport;     // --flash-report FILE.csv: flashes per second (alone, or with a video or PNG sequence)
     int gridColumns = 4;         // contact sheet
     int gridRows = 3;
     int thumbWidth = 256;

@@ -12,6 +12,7 @@
 #include "capture/engine_session.h"
 #include "capture/ffmpeg.h"
 #include "capture/files.h"
+#include "capture/flash_report.h"
 #include "capture/frames.h"
 #include "capture/pictures.h"
 #include "capture/progress.h"
@@ -172,6 +173,20 @@ std::unique_ptr<FrameSink> makeSink(EngineSession& engine, const Options& option
     }
 }
 
+// The mode's sink, its frames analysed first with --flash-report.
+std::unique_ptr<FrameSink> makeSinks(EngineSession& engine, const Options& options, const std::string& ffmpeg,
+                                     std::int64_t frameCount, std::unique_ptr<TempFile>& song,
+                                     FlashReportSink*& flashes) {
+    std::unique_ptr<FrameSink> sink = makeSink(engine, options, ffmpeg, frameCount, song);
+    flashes = nullptr;
+    if (options.flashReport.empty()) return sink;
+    auto report = std::make_unique<FlashReportSink>(std::move(sink), options.width, options.height,
+                                                    FrameSchedule(options.fromMs, options.toMs, options.fps),
+                                                    options.flashReport);
+    flashes = report.get();
+    return report;
+}
+
 // --bench: renders the times without reading back and prints the frame times.
 void bench(EngineSession& engine, const Options& options, const std::vector<double>& times) {
     ProgressBar progress(static_cast<std::int64_t>(times.size()), ProgressBar::stderrIsTerminal());
@@ -208,9 +223,12 @@ void runCapture(const Options& options) {
                              std::to_string(options.width) + "x" + std::to_string(options.height) + " is not");
     }
     const std::vector<double> times = frameTimes(options);
-    if (options.mode != Mode::Bench && options.mode != Mode::PngSequence)
+    if (options.mode != Mode::Bench && options.mode != Mode::PngSequence && options.mode != Mode::FlashReport)
         refuseOverwriting(options.output, archivePath(options));
-    if (options.mode == Mode::Video) PartialFile{options.output};  // an unwritable place fails early
+    if (!options.flashReport.empty()) refuseOverwriting(options.flashReport, archivePath(options));
+    // An unwritable place fails early.
+    if (options.mode == Mode::Video) PartialFile{options.output};
+    if (!options.flashReport.empty()) PartialFile{options.flashReport};
 
     EngineSession engine(options);
     if (interruptFlag().load()) throw Interrupted();  // Ctrl+C during start-up
@@ -219,9 +237,11 @@ void runCapture(const Options& options) {
         return;
     }
     std::unique_ptr<TempFile> song;
+    FlashReportSink* flashes = nullptr;
     const std::unique_ptr<FrameSink> sink =
-        makeSink(engine, options, ffmpeg, static_cast<std::int64_t>(times.size()), song);
+        makeSinks(engine, options, ffmpeg, static_cast<std::int64_t>(times.size()), song, flashes);
     renderTo(engine, options, times, *sink);
+    if (flashes) std::fputs(flashes->summary().c_str(), stdout);
     if (options.stats) {
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         std::fputs(formatRunStats(wall, peakRssKiB(), peakChildRssKiB()).c_str(), stdout);

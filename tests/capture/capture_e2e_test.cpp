@@ -478,6 +478,37 @@ TEST_F(CaptureProgram, AntialiasedFrameHasSmootherEdgesAndTheSamePicture) {
     }
 }
 
+TEST_F(CaptureProgram, FlashReportPerSecondAloneAndBesideAVideo) {
+    // Alone: the frames are rendered and analysed, only the report written.
+    Result r = capture({"--flash-report", "flashes.csv", "--from", "19500", "--to", "21500", "--width", "160",
+                        "--height", "120", "--fps", "30"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_EQ(r.out.rfind("flash report: ", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("per second in flashes.csv"), std::string::npos) << r.out;
+    EXPECT_EQ(listing(), std::vector<std::string>{"flashes.csv"});
+    std::istringstream csv(readText(path("flashes.csv")));
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(csv, line);) rows.push_back(line);
+    ASSERT_EQ(rows.size(), 4u) << "a header and seconds 19, 20, 21";
+    EXPECT_EQ(rows[0].rfind("second,general_flashes,", 0), 0u);
+    EXPECT_EQ(rows[1].rfind("19,", 0), 0u);
+    EXPECT_EQ(rows[3].rfind("21,", 0), 0u);
+    // Whatever the rows say, the line says the same.
+    const bool anyBeyond = readText(path("flashes.csv")).find(",yes\n") != std::string::npos;
+    EXPECT_EQ(r.out.find("no second goes beyond") == std::string::npos, anyBeyond) << r.out;
+
+    // Beside a PNG sequence: the same frames give the same report.
+    r = capture({"-o", "f_%03d.png", "--flash-report", "beside.csv", "--from", "19500", "--to", "21500", "--width",
+                 "160", "--height", "120", "--fps", "30"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(readText(path("beside.csv")), readText(path("flashes.csv")));
+    EXPECT_TRUE(exists(path("f_059.png")));
+
+    EXPECT_EQ(capture({"--bench", "--flash-report", "b.csv"}).exitCode, 2);
+    EXPECT_EQ(capture({"-o", "one.png", "--frame-at", "100", "--flash-report", "b.csv"}).exitCode, 2);
+}
+
 TEST_F(CaptureProgram, BadValuesGetOneLineAndExitStatus2) {
     for (const char* fps : {"0", "60000/0", "1/2", "sixty", "30000/1001/2", "241"}) {
         const Result r = capture({"-o", "clip.mp4", "--fps", fps});

@@ -90,6 +90,14 @@ TEST(CaptureOptions, ValuesAndFlags) {
     EXPECT_EQ(draft.crf, 20);
     EXPECT_TRUE(parse({"-o", "Master.MKV", "--lossless"}).lossless);
     EXPECT_FALSE(parse({"-o", "a.mkv"}).lossless);
+    EXPECT_EQ(parse({"-o", "a.mp4"}).antialias, 0);
+    EXPECT_EQ(parse({"-o", "a.mp4", "--antialias", "4"}).antialias, 4);
+    EXPECT_EQ(parse({"--bench", "--antialias=8"}).antialias, 8);
+    const Options flashes = parse({"--flash-report", "f.csv", "--fps", "144"});
+    EXPECT_EQ(flashes.mode, Mode::FlashReport);
+    EXPECT_EQ(flashes.flashReport, "f.csv");
+    EXPECT_EQ(parse({"-o", "a.mp4", "--flash-report", "f.csv"}).mode, Mode::Video);
+    EXPECT_EQ(parse({"-o", "f_%03d.png", "--flash-report", "f.csv"}).mode, Mode::PngSequence);
     EXPECT_EQ(o.fromMs, 1500);
     EXPECT_EQ(o.toMs, 3500);
     EXPECT_FALSE(o.audio);
@@ -155,6 +163,14 @@ TEST(CaptureOptions, RefusesContradictoryRequests) {
     EXPECT_NE(refusal({"-o", "a.webm", "--preset", "slow"}).find("x264's"), std::string::npos);
     EXPECT_NE(refusal({"-o", "f_%03d.png", "--draft"}).find("--draft is for a video"), std::string::npos);
     EXPECT_NE(refusal({"--bench", "--lossless"}).find("--lossless is for a video"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--antialias", "3"}).find("give 2, 4 or 8"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--antialias", "16"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--antialias", "1"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "--flash-report", "f.csv"}).find("give it alone, or with a video"), std::string::npos);
+    EXPECT_NE(refusal({"--contact-sheet", "s.png", "--flash-report", "f.csv"}).find("--flash-report"), std::string::npos);
+    EXPECT_NE(refusal({"--flash-report", "f.csv", "--frame-at", "100"}).find("leave out --frame-at"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--flash-report", "a.mp4"}).find("name the same file"), std::string::npos);
+    EXPECT_NE(refusal({"--flash-report", ""}).find("needs a file name"), std::string::npos);
 }
 
 TEST(FramePattern, ParsesPaddingAndLiteralPercent) {
