@@ -305,15 +305,17 @@ Options:
   --width N, --height N   picture size (default 1280 x 720)
   --fps N, --fps N/M      frames per second, whole or a fraction such as 60000/1001
                           or 30000/1001 (default 60; 1 to 240)
+  --antialias N           draw through a multisampled framebuffer of N samples a
+                          pixel (2, 4 or 8, as far as the OpenGL offers) at the
+                          output's own size, so line widths stay as drawn
   --from MS, --to MS      the span to render, in ms (default 0 to )" + std::to_string(defaults.toMs) + R"()
   --frame-at MS           one frame (with -o NAME.png), before the end at )" + std::to_string(kEndMs) + R"( ms
   --bench                 render without writing; print frame times and peak memory
   --contact-sheet FILE    a PNG grid of frames at even times across the span
-  --flash-report FILE     count general and red flashes (WCAG 2.3.1) in the frames
-                          as captured; write per second of the demo the flashes
-                          and flashing areas as CSV, and say in one line whether
-                          any second goes beyond the threshold. Alone it renders
-                          and analyses only; with -o it analyses what is written
+  --flash-report FILE     general and red flashes (WCAG 2.3.1) in the frames as
+                          captured, per second of the demo, as CSV, and one line
+                          saying whether any second goes beyond the threshold;
+                          alone it renders and analyses, nothing else written
   --grid CxR              contact sheet columns x rows (default 4x3)
   --thumb-width PX        contact sheet picture width (default 256)
   --no-audio              leave the soundtrack out of a video
@@ -326,9 +328,6 @@ Options:
   --data FILE             the data archive, relative to the working folder
                           (default )" + defaults.archive + R"( beside the program, or installed
                           in ../share/glass-meridian from the program's folder)
-  --antialias N           draw through a multisampled framebuffer of N samples a
-                          pixel (2, 4 or 8, as far as the OpenGL offers) at the
-                          output's own size, so line widths stay as drawn
   --window                show the frames in a window instead of rendering headless
   --log                   the engine's log on stderr
   --stats                 when done, print the time taken and the peak memory

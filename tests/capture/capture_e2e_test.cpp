@@ -1,5 +1,7 @@
 // The capture program end to end, headless with Mesa: determinism, what the
-// frames show, the video with its soundtrack, and the failure paths.
+// frames show, the videos with their soundtrack (upload settings, colour,
+// fractional rates, the lossless master), antialiasing, the flash report, and
+// the failure paths.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-// Videos through ffmpeg: containers by name, the command line (above all the
-// soundtrack's offset), the program lookup, and the child process with
-// stand-in programs for ffmpeg so failures can be provoked.
+// Videos through ffmpeg: containers by name, the command line (each encode's
+// settings and colour, the raw frames and samples in), the program lookup, and
+// the child process with stand-in programs for ffmpeg so failures can be provoked.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
