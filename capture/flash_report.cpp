@@ -23,13 +23,13 @@ constexpr int kNoDarkLimit = 1 << 20;
 constexpr int kOverThree = 7;       // transitions: more than three flashes
 
 struct Tables {
-    std::array<float, 256> linear{};            // sRGB to linear, WCAG's formula
+    std::array<std::int32_t, 256> linear{};  // sRGB to linear (WCAG's formula), 0..65535
     std::array<std::uint32_t, 256> red{}, green{}, blue{};  // luminance parts in fixed point
     Tables() {
         for (int c = 0; c < 256; ++c) {
             const double s = c / 255.0;
             const double l = s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-            linear[c] = static_cast<float>(l);
+            linear[c] = static_cast<std::int32_t>(std::lround(l * kLumaOne));
             red[c] = static_cast<std::uint32_t>(std::lround(0.2126 * l * kLumaOne));
             green[c] = static_cast<std::uint32_t>(std::lround(0.7152 * l * kLumaOne));
             blue[c] = static_cast<std::uint32_t>(std::lround(0.0722 * l * kLumaOne));
@@ -98,7 +98,10 @@ struct FlashAnalyser::Signal {
 
     // Pixel p's transition this frame (in window slot `slot`) replaces the
     // one that fell out of the window; counts the pixel in the histogram.
+    // Most pixels have none in the window: their bits are all clear, and
+    // figures() counts them as the rest of the picture.
     void tally(std::size_t p, std::size_t slot, bool event) {
+        if (!event && count[p] == 0) return;
         std::uint8_t& byte = events[slot * planeBytes + p / 8];
         const auto bit = static_cast<std::uint8_t>(1u << (p % 8));
         count[p] = static_cast<std::uint8_t>(count[p] - ((byte & bit) != 0) + event);
@@ -110,6 +113,9 @@ struct FlashAnalyser::Signal {
     FlashFigures figures(std::size_t pixels) {
         FlashFigures f;
         const auto needed = static_cast<std::int64_t>(std::ceil(kFlashThresholdArea * static_cast<double>(pixels)));
+        std::int64_t counted = 0;
+        for (std::size_t c = 1; c < histogram.size(); ++c) counted += histogram[c];
+        histogram[0] = static_cast<std::int64_t>(pixels) - counted;
         std::int64_t atLeast = 0;  // pixels with at least c transitions, c from the top down
         for (std::size_t c = histogram.size(); c-- > 0;) {
             atLeast += histogram[c];
@@ -148,8 +154,8 @@ void FlashAnalyser::add(const std::uint8_t* bgr) {
         const int luma = static_cast<int>(std::min<std::uint32_t>(t.blue[bgr[0]] + t.green[bgr[1]] + t.red[bgr[2]], kLumaOne));
         general_->tally(p, slot, general_->transition(p, luma));
         // Saturated red: R / (R + G + B) >= 0.8, i.e. R >= 4 (G + B), in linear values.
-        const float r = t.linear[bgr[2]], gb = t.linear[bgr[1]] + t.linear[bgr[0]];
-        const int redness = r > 0.0f && r >= 4.0f * gb ? static_cast<int>(std::lround((r - gb) * 320.0f * kRedScale)) : 0;
+        const std::int32_t r = t.linear[bgr[2]], gb = t.linear[bgr[1]] + t.linear[bgr[0]];
+        const int redness = r > 0 && r >= 4 * gb ? static_cast<int>(std::int64_t{r - gb} * (320 * kRedScale) / kLumaOne) : 0;
         red_->tally(p, slot, red_->transition(p, redness));
     }
     record(schedule_.wholeMs(frame_) / 1000);
