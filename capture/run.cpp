@@ -104,10 +104,10 @@ std::vector<double> frameTimes(const Options& options) {
 }
 
 // The song as heard through the video (its first frame at --from), decoded
-// and of the video's length, as a temporary file of raw samples for ffmpeg;
-// nothing (with the reason on stderr) when the video is to be silent.
-std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options, std::int64_t frameCount,
-                                   Pcm& format) {
+// and of the length of request.frameCount frames, as a temporary file of raw
+// samples for ffmpeg, named in the request with its layout; nothing (with the
+// reason on stderr) when the video is to be silent.
+std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options, VideoRequest& request) {
     if (!options.audio) return nullptr;
     std::vector<std::uint8_t> bytes;
     std::string why;
@@ -131,11 +131,13 @@ std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options
     }
     bytes = {};
     const Pcm heard = songOnTimeline(song, kSongStartMs - options.fromMs,
-                                     audioFramesFor(frameCount, options.fps, song.rate));
-    format.rate = heard.rate;
-    format.channels = heard.channels;
-    return std::make_unique<TempFile>("gm-capture-song", ".pcm", heard.samples.data(),
-                                      heard.samples.size() * sizeof(std::int16_t));
+                                     audioFramesFor(request.frameCount, request.fps, song.rate));
+    auto file = std::make_unique<TempFile>("gm-capture-song", ".pcm", heard.samples.data(),
+                                           heard.samples.size() * sizeof(std::int16_t));
+    request.songPath = file->path();
+    request.songRate = heard.rate;
+    request.songChannels = heard.channels;
+    return file;
 }
 
 // Where the mode's frames go. A video's song file is kept in `song` for as
@@ -153,13 +155,7 @@ std::unique_ptr<FrameSink> makeSink(EngineSession& engine, const Options& option
         request.crf = options.crf;
         request.preset = options.preset;
         request.draft = options.draft;
-        Pcm layout;
-        song = songFile(engine, options, frameCount, layout);
-        if (song) {
-            request.songPath = song->path();
-            request.songRate = layout.rate;
-            request.songChannels = layout.channels;
-        }
+        song = songFile(engine, options, request);
         return std::make_unique<VideoSink>(ffmpeg, request, options.output, &interruptFlag());
     }
     case Mode::PngSequence:
