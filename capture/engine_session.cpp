@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -41,7 +42,14 @@ EngineSession::EngineSession(const Options& options)
             throw std::runtime_error("the engine's picture is " + std::to_string(w) + "x" + std::to_string(h) +
                                      ", not the " + std::to_string(width_) + "x" + std::to_string(height_) +
                                      " asked for");
+        if (options.antialias > 0) {
+            multisample_ = std::make_unique<MultisampleTarget>(width_, height_, options.antialias);
+            if (multisample_->samples() != options.antialias)
+                std::fprintf(stderr, "glass-meridian-capture: --antialias %d: this OpenGL gives %d samples a pixel\n",
+                             options.antialias, multisample_->samples());
+        }
     } catch (...) {
+        multisample_.reset();
         dmsShutDown();  // safe after a failed or missing dmsInitEx
         throw;
     }
@@ -49,14 +57,17 @@ EngineSession::EngineSession(const Options& options)
 
 EngineSession::~EngineSession() {
     pixelBuffers_.reset();
+    multisample_.reset();
     dmsSetGamma(0);
     dmsShutDown();
 }
 
 void EngineSession::render(double timeMs) {
+    if (multisample_) multisample_->bindForDrawing();
     dmsSetTime(static_cast<float>(timeMs));
     glassmeridian::production::advanceClock(engine_);  // the fixed clock stays at timeMs
     glassmeridian::production::drawPicture(engine_);
+    if (multisample_) multisample_->resolve();
 }
 
 void EngineSession::waitForGl() { glFinish(); }
@@ -168,6 +179,7 @@ std::uint8_t* EngineSession::finishReadBack(std::size_t slot) { return pixelBuff
 
 void EngineSession::present() {
     if (!window_) return;
+    if (multisample_) multisample_->copyToWindow();
     glassmeridian::presentFrame(dmsGetHDC());
     glassmeridian::pumpWindowEvents();
 }

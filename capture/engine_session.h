@@ -1,5 +1,6 @@
 // The engine started for capturing: the demo's timeline on a fixed clock,
-// sound off, headless unless a window was asked for.
+// sound off, headless unless a window was asked for, drawn through a
+// multisampled framebuffer with --antialias.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "capture/frames.h"
+#include "capture/multisample.h"
 #include "capture/options.h"
 #include "host/engine_fluxcore.h"
 
@@ -55,7 +57,8 @@ public:
     EngineSession& operator=(const EngineSession&) = delete;
 
     // Draws the demo's frame at timeMs into the back buffer with the demo's
-    // own frame sequence.
+    // own frame sequence (with --antialias: into the multisampled framebuffer,
+    // resolved, the result bound for reading).
     void render(double timeMs);
     void waitForGl();           // until the frame's drawing is done
     // The picture, BGR with rows bottom to top, through pixel buffers:
@@ -73,6 +76,7 @@ public:
 private:
     glassmeridian::FluxcoreEngine engine_;
     std::unique_ptr<PixelBuffers> pixelBuffers_;  // deleted before the engine shuts down
+    std::unique_ptr<MultisampleTarget> multisample_;  // --antialias; likewise
     int width_;
     int height_;
     bool window_;

@@ -9,7 +9,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vorbis/vorbisfile.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -25,12 +24,6 @@ namespace capture {
 
 namespace {
 
-std::string fixed(double value, int decimals) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
 bool isExecutableFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
@@ -38,40 +31,79 @@ bool isExecutableFile(const std::string& path) {
 
 }  // namespace
 
+int uploadGop(const FrameRate& fps) {
+    return static_cast<int>(std::max<std::int64_t>(1, (fps.num + fps.den) / (2 * fps.den)));
+}
+
+namespace {
+
+// The colour a 4:2:0 stream is made with and says it has: BT.709 primaries,
+// transfer and matrix, limited range. The scaler converts with the same
+// matrix (ffmpeg's default would be BT.601), and the tags let players decode
+// with it rather than guess.
+const std::vector<std::string> kBt709Tags = {"-colorspace", "bt709", "-color_primaries", "bt709",
+                                              "-color_trc", "bt709", "-color_range", "tv"};
+const char* const kBt709Filter = "vflip,scale=out_color_matrix=bt709:out_range=tv,format=yuv420p";
+
+void append(std::vector<std::string>& args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+}
+
+void appendVideoCodec(std::vector<std::string>& args, const VideoRequest& r) {
+    // The frames arrive bottom row first; vflip only steps through the rows
+    // backwards (no copy) on the way to the colour conversion.
+    switch (r.format.codec) {
+    case VideoCodec::H264:
+        append(args, {"-vf", kBt709Filter, "-c:v", "libx264", "-preset", r.preset, "-crf", std::to_string(r.crf)});
+        if (!r.draft) {
+            // Closed GOPs of a fixed length (no scene-cut keyframes between).
+            const std::string gop = std::to_string(uploadGop(r.fps));
+            append(args, {"-profile:v", "high", "-g", gop, "-keyint_min", gop, "-sc_threshold", "0", "-bf", "2",
+                          "-flags", "+cgop"});
+        }
+        append(args, kBt709Tags);
+        break;
+    case VideoCodec::Vp9:
+        append(args, {"-vf", kBt709Filter, "-c:v", "libvpx-vp9", "-b:v", "0", "-crf", "32", "-deadline", "realtime",
+                      "-cpu-used", "8", "-row-mt", "1"});
+        append(args, kBt709Tags);
+        break;
+    case VideoCodec::Ffv1:
+        // bgr0 holds the read-back's bytes unchanged (a fourth byte unused);
+        // every frame a keyframe, each of the 16 slices with its own CRC, so
+        // damage stays in a slice and is found.
+        append(args, {"-vf", "vflip", "-c:v", "ffv1", "-level", "3", "-pix_fmt", "bgr0", "-coder", "1", "-context",
+                      "1", "-g", "1", "-slices", "16", "-slicecrc", "1", "-colorspace", "rgb",
+                      "-color_primaries", "bt709", "-color_trc", "iec61966-2-1", "-color_range", "pc"});
+        break;
+    case VideoCodec::Raw:
+        append(args, {"-vf", "vflip"});
+        append(args, r.format.videoArgs);
+        break;
+    }
+}
+
+}  // namespace
+
 std::vector<std::string> buildFfmpegArgs(const VideoRequest& r) {
-    const double duration = static_cast<double>(r.frameCount) / r.fps;
     std::vector<std::string> args = {
         "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
         "-f", "rawvideo", "-pix_fmt", "bgr24",
         "-video_size", std::to_string(r.width) + "x" + std::to_string(r.height),
-        "-framerate", std::to_string(r.fps),
+        "-framerate", r.fps.text(),
         "-i", "pipe:0",
     };
     const bool audio = !r.songPath.empty();
     if (audio) {
-        if (r.songOffsetMs < 0) args.insert(args.end(), {"-ss", fixed(-r.songOffsetMs / 1000.0, 3)});
-        args.insert(args.end(), {"-i", ffmpegFileName(r.songPath)});
+        append(args, {"-f", "s16le", "-ar", std::to_string(r.songRate), "-ac", std::to_string(r.songChannels), "-i",
+                      ffmpegFileName(r.songPath)});
     }
-    args.insert(args.end(), {"-map", "0:v"});
-    if (audio) args.insert(args.end(), {"-map", "1:a"});
-    // The frames arrive bottom row first; vflip only steps through the rows
-    // backwards (no copy) on the way to the colour conversion.
-    args.insert(args.end(), {"-vf", "vflip"});
-    args.insert(args.end(), r.format.videoArgs.begin(), r.format.videoArgs.end());
-    if (r.format.x264) args.insert(args.end(), {"-preset", r.preset, "-crf", std::to_string(r.crf)});
-    if (audio) {
-        args.insert(args.end(), r.format.audioArgs.begin(), r.format.audioArgs.end());
-        // adelay puts silence before the song; apad fills the end so the audio
-        // lasts as long as the video, and -t below cuts both to that length.
-        std::string filter = "apad";
-        if (r.songOffsetMs > 0) {
-            filter = "adelay=delays=" + std::to_string(r.songOffsetMs) + ":all=1," + filter;
-        }
-        args.insert(args.end(), {"-af", filter});
-    }
-    args.insert(args.end(), {"-t", fixed(duration, 6)});
-    args.insert(args.end(), r.format.muxerArgs.begin(), r.format.muxerArgs.end());
-    args.insert(args.end(), {"-f", r.format.muxer, ffmpegFileName(r.outputPath)});
+    append(args, {"-map", "0:v"});
+    if (audio) append(args, {"-map", "1:a"});
+    appendVideoCodec(args, r);
+    if (audio) append(args, r.format.audioArgs);
+    append(args, r.format.muxerArgs);
+    append(args, {"-f", r.format.muxer, ffmpegFileName(r.outputPath)});
     return args;
 }
 
@@ -95,12 +127,9 @@ namespace {
 
 // An unlinked temporary file for the child's stderr.
 int anonymousFile() {
-    const char* dir = std::getenv("TMPDIR");
-    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/gm-capture-ffmpeg-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd >= 0) ::unlink(name.data());
+    std::string path;
+    const int fd = createTemporaryFile("gm-capture-ffmpeg", "", path);
+    if (fd >= 0) ::unlink(path.c_str());
     return fd;
 }
 
@@ -294,84 +323,37 @@ std::string FfmpegPipe::stderrTail(std::size_t lines) const {
 
 namespace {
 
-struct Source {
-    const std::vector<std::uint8_t>& bytes;
-    std::size_t at = 0;
-};
-
-size_t readBytes(void* to, size_t size, size_t count, void* from) {
-    auto* source = static_cast<Source*>(from);
-    if (size == 0) return 0;
-    const std::size_t items = std::min(count, (source->bytes.size() - source->at) / size);
-    std::memcpy(to, source->bytes.data() + source->at, items * size);
-    source->at += items * size;
-    return items;
-}
-
-int seekBytes(void* from, ogg_int64_t offset, int whence) {
-    auto* source = static_cast<Source*>(from);
-    const auto size = static_cast<ogg_int64_t>(source->bytes.size());
-    const ogg_int64_t base = whence == SEEK_CUR ? static_cast<ogg_int64_t>(source->at) : whence == SEEK_END ? size : 0;
-    if (whence != SEEK_SET && whence != SEEK_CUR && whence != SEEK_END) return -1;
-    if (base + offset < 0 || base + offset > size) return -1;
-    source->at = static_cast<std::size_t>(base + offset);
-    return 0;
-}
-
-long tellBytes(void* from) { return static_cast<long>(static_cast<Source*>(from)->at); }
-
-}  // namespace
-
-bool songDecodesCleanly(const std::vector<std::uint8_t>& ogg, std::string& why) {
-    Source source{ogg};
-    OggVorbis_File file;
-    const ov_callbacks callbacks{readBytes, seekBytes, nullptr, tellBytes};
-    if (ogg.empty() || ov_open_callbacks(&source, &file, nullptr, 0, callbacks) != 0) {
-        why = "not Ogg Vorbis data";
-        return false;
-    }
-    const std::unique_ptr<OggVorbis_File, int (*)(OggVorbis_File*)> open(&file, ov_clear);
-    if (ov_pcm_total(&file, -1) <= 0) {
-        why = "damaged stream (its length cannot be read)";
-        return false;
-    }
-    int section = 0;
-    for (;;) {
-        float** pcm = nullptr;
-        const long frames = ov_read_float(&file, &pcm, 4096, &section);
-        if (frames == 0) return true;
-        if (frames < 0) {
-            why = frames == OV_HOLE ? "damaged audio data (a gap in the stream)" : "damaged audio data";
-            return false;
-        }
-    }
-}
-
-namespace {
-
 VideoFormat h264(const std::string& muxer, std::vector<std::string> muxerArgs) {
     VideoFormat f;
     f.muxer = muxer;
-    f.videoArgs = {"-c:v", "libx264", "-pix_fmt", "yuv420p"};
-    f.x264 = true;
-    f.audioArgs = {"-c:a", "aac", "-b:a", "192k"};
+    f.codec = VideoCodec::H264;
+    // AAC-LC, 48 kHz stereo: what video sites and players expect, resampled
+    // from the song's own rate.
+    f.audioArgs = {"-c:a", "aac", "-profile:a", "aac_low", "-b:a", "192k", "-ar", "48000", "-ac", "2"};
     f.muxerArgs = std::move(muxerArgs);
     return f;
 }
 
 }  // namespace
 
-std::optional<VideoFormat> videoFormatFor(const std::string& name) {
+std::optional<VideoFormat> videoFormatFor(const std::string& name, bool lossless) {
     const std::string ext = lowerExtension(name);
+    if (lossless) {
+        if (ext != "mkv") return std::nullopt;
+        VideoFormat f;
+        f.muxer = "matroska";
+        f.codec = VideoCodec::Ffv1;
+        f.audioArgs = {"-c:a", "flac"};  // the song's own rate and 16-bit samples, unchanged
+        return f;
+    }
     if (ext == "mp4" || ext == "m4v") return h264("mp4", {"-movflags", "+faststart"});
     if (ext == "mov") return h264("mov", {"-movflags", "+faststart"});
     if (ext == "mkv") return h264("matroska", {});
     if (ext == "webm") {
         VideoFormat f;
         f.muxer = "webm";
-        f.videoArgs = {"-c:v", "libvpx-vp9", "-pix_fmt", "yuv420p", "-b:v", "0", "-crf", "32",
-                       "-deadline", "realtime", "-cpu-used", "8", "-row-mt", "1"};
-        f.audioArgs = {"-c:a", "libopus", "-b:a", "160k"};
+        f.codec = VideoCodec::Vp9;
+        f.audioArgs = {"-c:a", "libopus", "-b:a", "160k", "-ar", "48000", "-ac", "2"};
         return f;
     }
     return std::nullopt;

@@ -1,7 +1,6 @@
-// Videos through ffmpeg: the containers it writes, its command line, the child
-// process fed raw frames over a pipe, the video sink, and whether the archive's
-// song is fit to be muxed (ffmpeg gives up on a damaged Ogg stream and would
-// fail the whole capture, where the demo itself plays on silently).
+// Videos through ffmpeg: the containers it writes and how each is encoded
+// (codecs, their settings, the colour the stream declares), its command line,
+// the child process fed raw frames over a pipe, and the video sink.
 #pragma once
 
 #include <sys/types.h>
@@ -21,37 +20,52 @@
 
 namespace capture {
 
+enum class VideoCodec {
+    H264,  // x264, 4:2:0, BT.709 limited range
+    Vp9,   // libvpx, 4:2:0, BT.709 limited range
+    Ffv1,  // lossless RGB (the archive master)
+    Raw,   // the frames as they come, converted to videoArgs' pixel format (tests)
+};
+
 // How ffmpeg writes one container.
 struct VideoFormat {
     std::string muxer;                   // -f
-    std::vector<std::string> videoArgs;  // codec and its settings; crf/preset appended for x264
-    bool x264 = false;
-    std::vector<std::string> audioArgs;  // audio codec and settings
+    VideoCodec codec = VideoCodec::H264;
+    std::vector<std::string> videoArgs;  // Raw only: codec and pixel format
+    std::vector<std::string> audioArgs;  // audio codec, its settings and rate
     std::vector<std::string> muxerArgs;  // container options
 };
 
-// The format for a file name by its extension (case-insensitive), or nothing.
-std::optional<VideoFormat> videoFormatFor(const std::string& name);
+// The format for a file name by its extension (case-insensitive), or
+// nothing. lossless: FFV1 with FLAC, for .mkv only (nothing for others).
+std::optional<VideoFormat> videoFormatFor(const std::string& name, bool lossless = false);
 
 struct VideoRequest {
     int width = 0;
     int height = 0;
-    int fps = 60;
+    FrameRate fps;
     std::int64_t frameCount = 0;
     VideoFormat format;
+    // x264 only. draft: the preset alone (ultrafast for the fastest encode);
+    // otherwise the upload settings are added: High profile, a closed GOP of
+    // half the frame rate, 2 B-frames.
     int crf = 18;
-    std::string preset = "ultrafast";
-    // Soundtrack file (empty: a video without audio) and where the music
-    // starts, in ms from the first frame: positive delays it by silence,
-    // negative starts the song that far into itself.
+    std::string preset = "veryfast";
+    bool draft = false;
+    // Soundtrack as raw samples (Pcm's layout) already on the video's
+    // timeline and of its length; empty path: a video without audio.
     std::string songPath;
-    std::int64_t songOffsetMs = 0;
+    int songRate = 44100;
+    int songChannels = 2;
     std::string outputPath;  // where ffmpeg writes (the temporary name)
 };
 
+// The GOP of an upload encode: half the frame rate, rounded, at least 1.
+int uploadGop(const FrameRate& fps);
+
 // Arguments after the program name. Frames arrive as packed bgr24 rows, bottom
-// row first (as the GL reads them back); ffmpeg flips them. The video is exactly frameCount / fps long; the audio is padded
-// with silence or cut to that length.
+// row first (as the GL reads them back); ffmpeg flips them. The video is
+// exactly frameCount frames at fps; the song file is as long already.
 std::vector<std::string> buildFfmpegArgs(const VideoRequest& request);
 
 // The program to run: a name containing '/' is taken as a path, otherwise it
@@ -112,11 +126,6 @@ private:
     std::atomic<bool> killed_{false};
     std::mutex reapMutex_;  // kill() may come from another thread than write()
 };
-
-// Decodes the whole song (Ogg Vorbis bytes). True when every page decodes;
-// otherwise false with the fault in `why` ("not Ogg Vorbis data", "damaged
-// audio data", ...).
-bool songDecodesCleanly(const std::vector<std::uint8_t>& ogg, std::string& why);
 
 // Extensions videoFormatFor knows, for messages.
 const char* knownVideoExtensions();

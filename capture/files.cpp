@@ -16,17 +16,23 @@
 
 namespace capture {
 
-TempFile::TempFile(const std::string& stem, const std::string& suffix, const std::vector<std::uint8_t>& bytes) {
+int createTemporaryFile(const std::string& stem, const std::string& suffix, std::string& path) {
     const char* dir = std::getenv("TMPDIR");
-    std::string pattern = std::string(dir && *dir ? dir : "/tmp") + "/" + stem + "-XXXXXX" + suffix;
-    std::vector<char> name(pattern.begin(), pattern.end());
+    path = std::string(dir && *dir ? dir : "/tmp") + "/" + stem + "-XXXXXX" + suffix;
+    std::vector<char> name(path.begin(), path.end());
     name.push_back('\0');
-    const int fd = ::mkstemps(name.data(), static_cast<int>(suffix.size()));
-    if (fd < 0) throw std::runtime_error("cannot create a temporary file '" + pattern + "': " + std::strerror(errno));
-    path_ = name.data();
+    const int fd = ::mkostemps(name.data(), static_cast<int>(suffix.size()), O_CLOEXEC);
+    if (fd >= 0) path = name.data();
+    return fd;
+}
+
+TempFile::TempFile(const std::string& stem, const std::string& suffix, const void* data, std::size_t size) {
+    const int fd = createTemporaryFile(stem, suffix, path_);
+    if (fd < 0) throw std::runtime_error("cannot create a temporary file '" + path_ + "': " + std::strerror(errno));
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
     std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    while (done < size) {
+        const ssize_t n = ::write(fd, bytes + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             const int err = errno;

@@ -11,11 +11,18 @@
 
 namespace capture {
 
+// Creates a new file "<TMPDIR or /tmp>/<stem>-XXXXXX<suffix>" (never an
+// existing one), open for writing and closed on exec; sets path. Returns the
+// descriptor, or -1 with errno set (path then holds the pattern tried).
+int createTemporaryFile(const std::string& stem, const std::string& suffix, std::string& path);
+
 class TempFile {
 public:
-    // Creates "<TMPDIR or /tmp>/<stem>-XXXXXX<suffix>" holding bytes. Throws
+    // A temporary file (createTemporaryFile) holding size bytes. Throws
     // std::runtime_error naming the file on failure.
-    TempFile(const std::string& stem, const std::string& suffix, const std::vector<std::uint8_t>& bytes);
+    TempFile(const std::string& stem, const std::string& suffix, const void* data, std::size_t size);
+    TempFile(const std::string& stem, const std::string& suffix, const std::vector<std::uint8_t>& bytes)
+        : TempFile(stem, suffix, bytes.data(), bytes.size()) {}
     ~TempFile();
 
     TempFile(const TempFile&) = delete;

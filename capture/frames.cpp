@@ -2,23 +2,48 @@
 #include "capture/frames.h"
 
 #include <chrono>
+#include <numeric>
 
 namespace capture {
 
-FrameSchedule::FrameSchedule(std::int64_t fromMs, std::int64_t toMs, int fps)
-    : fromMs_(fromMs), fps_(fps) {
+FrameRate::FrameRate(std::int64_t frames, std::int64_t per) : num(frames), den(per) {
+    const std::int64_t common = std::gcd(num, den);
+    if (common > 1) {
+        num /= common;
+        den /= common;
+    }
+}
+
+std::string FrameRate::text() const {
+    return den == 1 ? std::to_string(num) : std::to_string(num) + "/" + std::to_string(den);
+}
+
+FrameSchedule::FrameSchedule(std::int64_t fromMs, std::int64_t toMs, FrameRate rate)
+    : fromMs_(fromMs), rate_(rate) {
     const std::int64_t span = toMs > fromMs ? toMs - fromMs : 0;
-    // Smallest count with fromMs + count * 1000 / fps >= toMs, in integers so
-    // that 49000 ms at 60 fps is exactly 2940 frames.
-    count_ = (span * fps + 999) / 1000;
+    // Smallest count with count * 1000 * den / num >= span, in integers so
+    // that 49000 ms at 60 fps is exactly 2940 frames. The rates and spans
+    // options allow keep span * num below 2^63.
+    const std::int64_t step = 1000 * rate_.den;
+    count_ = (span * rate_.num + step - 1) / step;
+}
+
+std::int64_t FrameSchedule::wholeMs(std::int64_t frame) const {
+    return fromMs_ + frame * 1000 * rate_.den / rate_.num;
 }
 
 double FrameSchedule::timeMs(std::int64_t frame) const {
-    // n * 1000 / fps in one rounding step: frame 3 at 60 fps is 50 ms exactly.
-    return static_cast<double>(fromMs_) + static_cast<double>(frame * 1000) / fps_;
+    // The whole milliseconds and the remainder apart, each exact: frame 3 at
+    // 60 fps is 50 ms, frame 60 at 60000/1001 is 1001 ms, with no step added
+    // up over the frames before.
+    const std::int64_t ticks = frame * 1000 * rate_.den;
+    return static_cast<double>(fromMs_ + ticks / rate_.num) +
+           static_cast<double>(ticks % rate_.num) / static_cast<double>(rate_.num);
 }
 
-double FrameSchedule::durationSeconds() const { return static_cast<double>(count_) / fps_; }
+double FrameSchedule::durationSeconds() const {
+    return static_cast<double>(count_ * rate_.den) / static_cast<double>(rate_.num);
+}
 
 std::vector<double> evenTimes(std::int64_t fromMs, std::int64_t toMs, int cells) {
     std::vector<double> times;

@@ -9,25 +9,43 @@
 #include <deque>
 #include <exception>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace capture {
 
+// Frames a second as a fraction num / den in lowest terms (60, 60000/1001).
+// Whole numbers throughout, so that frame times and lengths never drift.
+struct FrameRate {
+    std::int64_t num = 60;
+    std::int64_t den = 1;
+
+    // Reduces the fraction; both parts must be positive.
+    FrameRate(std::int64_t frames = 60, std::int64_t per = 1);
+    std::string text() const;  // "60" or "60000/1001", as ffmpeg reads a rate
+    // Frames whose times lie within any one second: ceil(num / den).
+    std::int64_t framesPerSecondCeil() const { return (num + den - 1) / den; }
+    bool operator==(const FrameRate& other) const { return num == other.num && den == other.den; }
+};
+
 class FrameSchedule {
 public:
-    // Frames at fromMs + n * 1000 / fps for every such time before toMs.
-    FrameSchedule(std::int64_t fromMs, std::int64_t toMs, int fps);
+    // Frames at fromMs + n * 1000 * den / num for every such time before toMs.
+    FrameSchedule(std::int64_t fromMs, std::int64_t toMs, FrameRate rate);
 
     std::int64_t count() const { return count_; }
-    double timeMs(std::int64_t frame) const;  // demo time of frame n (0-based)
-    double durationSeconds() const;           // count / fps: the length of a video of these frames
-    int fps() const { return fps_; }
+    // Demo time of frame n (0-based): the exact fraction, rounded once.
+    double timeMs(std::int64_t frame) const;
+    // The whole milliseconds of it (rounded down, exact).
+    std::int64_t wholeMs(std::int64_t frame) const;
+    double durationSeconds() const;  // count * den / num: the length of a video of these frames
+    const FrameRate& rate() const { return rate_; }
     std::int64_t fromMs() const { return fromMs_; }
 
 private:
     std::int64_t fromMs_;
-    int fps_;
+    FrameRate rate_;
     std::int64_t count_;
 };
 

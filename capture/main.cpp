@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
         runCapture(options);
         return 0;
     } catch (const UsageError& e) {
-        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", self, e.what(), self);
+        // One line, so a script's log shows the whole reason where it failed.
+        std::fprintf(stderr, "%s: %s (see '%s --help')\n", self, e.what(), self);
         return 2;
     } catch (const Interrupted&) {
         std::fprintf(stderr, "%s: interrupted; no half-written file left\n", self);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "capture/frames.h"
 #include "host/production.h"
 
 namespace capture {
@@ -42,6 +43,7 @@ enum class Mode {
     SinglePng,     // -o NAME.png with --frame-at MS
     Bench,         // --bench: render only, report frame times
     ContactSheet,  // --contact-sheet FILE: a grid of frames at even times
+    FlashReport,   // --flash-report FILE alone: the frames analysed, nothing else written
 };
 
 struct Options {
@@ -49,23 +51,31 @@ struct Options {
     std::string output;          // -o, or the contact sheet's file
     int width = 1280;
     int height = 720;
-    int fps = 60;
+    FrameRate fps;               // --fps N or N/M
     std::int64_t fromMs = 0;
     std::int64_t toMs = static_cast<std::int64_t>(glassmeridian::production::kEndMs);
     std::int64_t frameAtMs = -1;  // --frame-at; -1 when not given
+    int antialias = 0;           // --antialias N: samples a pixel (0: drawn as the window's framebuffer is)
     bool window = false;         // show the frames in a window instead of rendering headless
     bool audio = true;           // mux the soundtrack into a video
     int crf = 18;                // x264 constant rate factor
-    std::string preset = "ultrafast";  // x264 speed preset
+    std::string preset = "veryfast";  // x264 speed preset (--draft: ultrafast)
+    bool draft = false;          // H.264: the fastest encode, without the upload settings
+    bool lossless = false;       // .mkv: FFV1 RGB with FLAC, the archive master
     std::string ffmpeg = "ffmpeg";    // program name (looked up in PATH) or path
     std::string archive = glassmeridian::production::kArchive;
     bool archiveGiven = false;   // --data: a path relative to the working folder
     bool engineLog = false;
     bool stats = false;          // print the time taken and the peak memory when done
+    std::string flashReport;     // --flash-report FILE.csv: flashes per second (alone, or with a video or PNG sequence)
     int gridColumns = 4;         // contact sheet
     int gridRows = 3;
     int thumbWidth = 256;
 };
+
+// "--fps" values: N or N/M, whole numbers up to 1000000, from 1 to 240
+// frames a second. Throws UsageError naming the value.
+FrameRate parseFrameRate(const std::string& text);
 
 // Parses argv (argv[0] is the program). Throws UsageError on any fault.
 Options parseOptions(int argc, const char* const* argv);

@@ -12,9 +12,11 @@
 #include "capture/engine_session.h"
 #include "capture/ffmpeg.h"
 #include "capture/files.h"
+#include "capture/flash_report.h"
 #include "capture/frames.h"
 #include "capture/pictures.h"
 #include "capture/progress.h"
+#include "capture/song.h"
 #include "host/production.h"
 
 namespace capture {
@@ -101,9 +103,11 @@ std::vector<double> frameTimes(const Options& options) {
     return times;
 }
 
-// The archive's song as a temporary file for ffmpeg, or nothing (with the
+// The song as heard through the video (its first frame at --from), decoded
+// and of the length of request.frameCount frames, as a temporary file of raw
+// samples for ffmpeg, named in the request with its layout; nothing (with the
 // reason on stderr) when the video is to be silent.
-std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options) {
+std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options, VideoRequest& request) {
     if (!options.audio) return nullptr;
     std::vector<std::uint8_t> bytes;
     std::string why;
@@ -119,13 +123,21 @@ std::unique_ptr<TempFile> songFile(EngineSession& engine, const Options& options
         std::fprintf(stderr, "glass-meridian-capture: the archive has no %s; the video will be silent\n", kSongFile);
         return nullptr;
     }
-    if (!songDecodesCleanly(bytes, why)) {
-        // ffmpeg gives up on a damaged stream and would fail the capture;
-        // the demo itself plays on silently.
+    Pcm song;
+    if (!decodeSong(bytes, song, why)) {
+        // The demo itself plays on silently.
         std::fprintf(stderr, "glass-meridian-capture: %s: %s; the video will be silent\n", kSongFile, why.c_str());
         return nullptr;
     }
-    return std::make_unique<TempFile>("gm-capture-song", ".ogg", bytes);
+    bytes = {};
+    const Pcm heard = songOnTimeline(song, kSongStartMs - options.fromMs,
+                                     audioFramesFor(request.frameCount, request.fps, song.rate));
+    auto file = std::make_unique<TempFile>("gm-capture-song", ".pcm", heard.samples.data(),
+                                           heard.samples.size() * sizeof(std::int16_t));
+    request.songPath = file->path();
+    request.songRate = heard.rate;
+    request.songChannels = heard.channels;
+    return file;
 }
 
 // Where the mode's frames go. A video's song file is kept in `song` for as
@@ -139,12 +151,11 @@ std::unique_ptr<FrameSink> makeSink(EngineSession& engine, const Options& option
         request.height = options.height;
         request.fps = options.fps;
         request.frameCount = frameCount;
-        request.format = *videoFormatFor(options.output);
+        request.format = *videoFormatFor(options.output, options.lossless);
         request.crf = options.crf;
         request.preset = options.preset;
-        request.songOffsetMs = kSongStartMs - options.fromMs;
-        song = songFile(engine, options);
-        if (song) request.songPath = song->path();
+        request.draft = options.draft;
+        song = songFile(engine, options, request);
         return std::make_unique<VideoSink>(ffmpeg, request, options.output, &interruptFlag());
     }
     case Mode::PngSequence:
@@ -156,6 +167,20 @@ std::unique_ptr<FrameSink> makeSink(EngineSession& engine, const Options& option
     default:
         return nullptr;
     }
+}
+
+// The mode's sink, its frames analysed first with --flash-report.
+std::unique_ptr<FrameSink> makeSinks(EngineSession& engine, const Options& options, const std::string& ffmpeg,
+                                     std::int64_t frameCount, std::unique_ptr<TempFile>& song,
+                                     FlashReportSink*& flashes) {
+    std::unique_ptr<FrameSink> sink = makeSink(engine, options, ffmpeg, frameCount, song);
+    flashes = nullptr;
+    if (options.flashReport.empty()) return sink;
+    auto report = std::make_unique<FlashReportSink>(std::move(sink), options.width, options.height,
+                                                    FrameSchedule(options.fromMs, options.toMs, options.fps),
+                                                    options.flashReport);
+    flashes = report.get();
+    return report;
 }
 
 // --bench: renders the times without reading back and prints the frame times.
@@ -194,9 +219,12 @@ void runCapture(const Options& options) {
                              std::to_string(options.width) + "x" + std::to_string(options.height) + " is not");
     }
     const std::vector<double> times = frameTimes(options);
-    if (options.mode != Mode::Bench && options.mode != Mode::PngSequence)
+    if (options.mode != Mode::Bench && options.mode != Mode::PngSequence && options.mode != Mode::FlashReport)
         refuseOverwriting(options.output, archivePath(options));
-    if (options.mode == Mode::Video) PartialFile{options.output};  // an unwritable place fails early
+    if (!options.flashReport.empty()) refuseOverwriting(options.flashReport, archivePath(options));
+    // An unwritable place fails early.
+    if (options.mode == Mode::Video) PartialFile{options.output};
+    if (!options.flashReport.empty()) PartialFile{options.flashReport};
 
     EngineSession engine(options);
     if (interruptFlag().load()) throw Interrupted();  // Ctrl+C during start-up
@@ -205,9 +233,11 @@ void runCapture(const Options& options) {
         return;
     }
     std::unique_ptr<TempFile> song;
+    FlashReportSink* flashes = nullptr;
     const std::unique_ptr<FrameSink> sink =
-        makeSink(engine, options, ffmpeg, static_cast<std::int64_t>(times.size()), song);
+        makeSinks(engine, options, ffmpeg, static_cast<std::int64_t>(times.size()), song, flashes);
     renderTo(engine, options, times, *sink);
+    if (flashes) std::fputs(flashes->summary().c_str(), stdout);
     if (options.stats) {
         const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         std::fputs(formatRunStats(wall, peakRssKiB(), peakChildRssKiB()).c_str(), stdout);

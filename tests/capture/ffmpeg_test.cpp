@@ -1,6 +1,6 @@
-// Videos through ffmpeg: containers by name, the command line (above all the
-// soundtrack's offset), the program lookup, and the child process with
-// stand-in programs for ffmpeg so failures can be provoked.
+// Videos through ffmpeg: containers by name, the command line (each encode's
+// settings and colour, the raw frames and samples in), the program lookup, and
+// the child process with stand-in programs for ffmpeg so failures can be provoked.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -29,84 +29,132 @@ TEST(VideoFormat, ByExtension) {
     const auto mp4 = capture::videoFormatFor("a/b.c/Demo.MP4");
     ASSERT_TRUE(mp4);
     EXPECT_EQ(mp4->muxer, "mp4");
-    EXPECT_TRUE(mp4->x264);
-    EXPECT_EQ(valueOf(mp4->videoArgs, "-c:v"), "libx264");
-    EXPECT_EQ(valueOf(mp4->videoArgs, "-pix_fmt"), "yuv420p");
+    EXPECT_EQ(mp4->codec, capture::VideoCodec::H264);
+    EXPECT_EQ(valueOf(mp4->muxerArgs, "-movflags"), "+faststart") << "the index at the front";
     EXPECT_EQ(capture::videoFormatFor("x.mkv")->muxer, "matroska");
+    EXPECT_EQ(capture::videoFormatFor("x.mkv")->codec, capture::VideoCodec::H264);
     EXPECT_EQ(capture::videoFormatFor("x.webm")->muxer, "webm");
-    EXPECT_FALSE(capture::videoFormatFor("x.webm")->x264);
+    EXPECT_EQ(capture::videoFormatFor("x.webm")->codec, capture::VideoCodec::Vp9);
     EXPECT_FALSE(capture::videoFormatFor("x.png"));
     EXPECT_FALSE(capture::videoFormatFor("mp4"));
     EXPECT_FALSE(capture::videoFormatFor("dir.mp4/file"));
+    // The lossless master is Matroska's alone.
+    const auto master = capture::videoFormatFor("Master.MKV", true);
+    ASSERT_TRUE(master);
+    EXPECT_EQ(master->codec, capture::VideoCodec::Ffv1);
+    EXPECT_EQ(valueOf(master->audioArgs, "-c:a"), "flac");
+    EXPECT_FALSE(has(master->audioArgs, "-ar")) << "the song's own rate, not resampled";
+    EXPECT_FALSE(capture::videoFormatFor("x.mp4", true));
 }
 
-capture::VideoRequest request(std::int64_t songOffsetMs, const std::string& song = "/tmp/song.ogg") {
+capture::VideoRequest request(const std::string& name = "x.mp4", const std::string& song = "/tmp/song.pcm") {
     capture::VideoRequest r;
     r.width = 320;
     r.height = 240;
-    r.fps = 60;
+    r.fps = capture::FrameRate(60);
     r.frameCount = 120;
-    r.format = *capture::videoFormatFor("x.mp4");
+    r.format = *capture::videoFormatFor(name, name == "master.mkv");
     r.songPath = song;
-    r.songOffsetMs = songOffsetMs;
-    r.outputPath = "x.mp4.partial";
+    r.outputPath = name + ".partial";
     return r;
 }
 
-TEST(FfmpegCommand, RawFramesInVideoOutWithExactLength) {
-    const auto args = capture::buildFfmpegArgs(request(2000));
+TEST(FfmpegCommand, RawFramesAndSamplesInVideoOut) {
+    auto r = request();
+    r.fps = capture::FrameRate(60000, 1001);
+    r.songRate = 44100;
+    const auto args = capture::buildFfmpegArgs(r);
     EXPECT_EQ(valueOf(args, "-pix_fmt"), "bgr24") << "frames as read back, no conversion of ours";
-    EXPECT_EQ(valueOf(args, "-vf"), "vflip") << "rows arrive bottom first";
     EXPECT_EQ(valueOf(args, "-video_size"), "320x240");
-    EXPECT_EQ(valueOf(args, "-framerate"), "60");
-    EXPECT_EQ(valueOf(args, "-t"), "2.000000");
-    EXPECT_EQ(valueOf(args, "-preset"), "ultrafast");
-    EXPECT_EQ(valueOf(args, "-crf"), "18");
-    EXPECT_EQ(valueOf(args, "-c:a"), "aac");
-    // The raw stream is the first input and the output comes last, after its muxer.
+    EXPECT_EQ(valueOf(args, "-framerate"), "60000/1001") << "the exact rate, not 59.94";
+    EXPECT_FALSE(has(args, "-r"));
+    EXPECT_FALSE(has(args, "-t")) << "the frames and the samples are exactly as long already";
+    // The raw stream is the first input, the song's samples the second; the
+    // output comes last, after its muxer.
     const auto firstInput = std::find(args.begin(), args.end(), "-i");
     ASSERT_NE(firstInput, args.end());
     EXPECT_EQ(*(firstInput + 1), "pipe:0");
+    const auto songInput = std::find(firstInput + 1, args.end(), "-i");
+    ASSERT_NE(songInput, args.end());
+    EXPECT_EQ(*(songInput + 1), "file:/tmp/song.pcm");
+    EXPECT_EQ(std::vector<std::string>(songInput - 6, songInput),
+              (std::vector<std::string>{"-f", "s16le", "-ar", "44100", "-ac", "2"}));
     ASSERT_GE(args.size(), 3u);
     EXPECT_EQ(args[args.size() - 3], "-f");
     EXPECT_EQ(args[args.size() - 2], "mp4");
     // Every file name as a plain file, never a protocol or an option.
     ASSERT_EQ(args.back().rfind("file:/", 0), 0u) << args.back();
     EXPECT_EQ(args.back().substr(args.back().size() - 14), "/x.mp4.partial");
-    EXPECT_EQ(*(std::find(firstInput + 1, args.end(), "-i") + 1), "file:/tmp/song.ogg");
     EXPECT_TRUE(has(args, "-nostdin"));
+    // AAC-LC at 48 kHz stereo, resampled from the song's rate.
+    EXPECT_EQ(valueOf(args, "-c:a"), "aac");
+    EXPECT_EQ(valueOf(args, "-profile:a"), "aac_low");
+    EXPECT_EQ(valueOf(args, "-ar"), "44100") << "the input's rate comes first";
+    const auto outRate = std::find(songInput, args.end(), "-ar");
+    ASSERT_NE(outRate, args.end());
+    EXPECT_EQ(*(outRate + 1), "48000");
+    EXPECT_EQ(valueOf(std::vector<std::string>(outRate, args.end()), "-ac"), "2");
 }
 
-TEST(FfmpegCommand, SoundtrackOffsetFollowsTheSpanStart) {
-    // From 0: the music comes in 2 s into the video.
-    auto args = capture::buildFfmpegArgs(request(2000));
-    EXPECT_EQ(valueOf(args, "-af"), "adelay=delays=2000:all=1,apad");
-    EXPECT_FALSE(has(args, "-ss"));
-    EXPECT_EQ(valueOf(args, "-map"), "0:v");
+TEST(FfmpegCommand, UploadH264DraftH264Vp9AndTheMasterEachGetTheirSettings) {
+    // Upload: High profile, a closed GOP of half the frame rate with no
+    // keyframes between, 2 B-frames, BT.709 made and declared.
+    auto upload = capture::buildFfmpegArgs(request());
+    EXPECT_EQ(valueOf(upload, "-c:v"), "libx264");
+    EXPECT_EQ(valueOf(upload, "-preset"), "veryfast");
+    EXPECT_EQ(valueOf(upload, "-crf"), "18");
+    EXPECT_EQ(valueOf(upload, "-profile:v"), "high");
+    EXPECT_EQ(valueOf(upload, "-g"), "30");
+    EXPECT_EQ(valueOf(upload, "-keyint_min"), "30");
+    EXPECT_EQ(valueOf(upload, "-sc_threshold"), "0");
+    EXPECT_EQ(valueOf(upload, "-bf"), "2");
+    EXPECT_EQ(valueOf(upload, "-flags"), "+cgop");
+    const std::string bt709 = "vflip,scale=out_color_matrix=bt709:out_range=tv,format=yuv420p";
+    EXPECT_EQ(valueOf(upload, "-vf"), bt709) << "rows arrive bottom first; the matrix is BT.709's, not BT.601's";
+    for (const char* tag : {"-colorspace", "-color_primaries", "-color_trc"}) EXPECT_EQ(valueOf(upload, tag), "bt709") << tag;
+    EXPECT_EQ(valueOf(upload, "-color_range"), "tv");
 
-    // From 1500: 500 ms of silence first.
-    args = capture::buildFfmpegArgs(request(500));
-    EXPECT_EQ(valueOf(args, "-af"), "adelay=delays=500:all=1,apad");
+    EXPECT_EQ(capture::uploadGop(capture::FrameRate(60000, 1001)), 30);
+    EXPECT_EQ(capture::uploadGop(capture::FrameRate(25)), 13);
+    EXPECT_EQ(capture::uploadGop(capture::FrameRate(144)), 72);
+    EXPECT_EQ(capture::uploadGop(capture::FrameRate(1)), 1);
 
-    // From exactly 2000: the song starts with the first frame.
-    args = capture::buildFfmpegArgs(request(0));
-    EXPECT_EQ(valueOf(args, "-af"), "apad");
-    EXPECT_FALSE(has(args, "-ss"));
+    // Draft: the preset alone, colour still right.
+    auto r = request();
+    r.draft = true;
+    r.preset = "ultrafast";
+    const auto draft = capture::buildFfmpegArgs(r);
+    EXPECT_EQ(valueOf(draft, "-preset"), "ultrafast");
+    for (const char* upOnly : {"-profile:v", "-g", "-bf", "-flags"}) EXPECT_FALSE(has(draft, upOnly)) << upOnly;
+    EXPECT_EQ(valueOf(draft, "-vf"), bt709);
+    EXPECT_EQ(valueOf(draft, "-colorspace"), "bt709");
 
-    // From 20000: the song is entered 18 s in; the seek is an input option of the song.
-    args = capture::buildFfmpegArgs(request(-18000));
-    EXPECT_EQ(valueOf(args, "-ss"), "18.000");
-    EXPECT_EQ(valueOf(args, "-af"), "apad");
-    const auto ss = std::find(args.begin(), args.end(), "-ss");
-    EXPECT_EQ(*(ss + 2), "-i");
-    EXPECT_EQ(*(ss + 3), "file:/tmp/song.ogg");
+    const auto vp9 = capture::buildFfmpegArgs(request("x.webm"));
+    EXPECT_EQ(valueOf(vp9, "-c:v"), "libvpx-vp9");
+    EXPECT_EQ(valueOf(vp9, "-vf"), bt709);
+    for (const char* tag : {"-colorspace", "-color_primaries", "-color_trc"}) EXPECT_EQ(valueOf(vp9, tag), "bt709") << tag;
+    EXPECT_EQ(valueOf(vp9, "-c:a"), "libopus");
+    EXPECT_FALSE(has(vp9, "-preset"));
+
+    // The master: FFV1 level 3 RGB, CRCs on its slices, FLAC at the song's rate.
+    const auto master = capture::buildFfmpegArgs(request("master.mkv"));
+    EXPECT_EQ(valueOf(master, "-c:v"), "ffv1");
+    EXPECT_EQ(valueOf(master, "-level"), "3");
+    EXPECT_EQ(valueOf(master, "-slicecrc"), "1");
+    EXPECT_EQ(valueOf(master, "-vf"), "vflip") << "no colour conversion";
+    EXPECT_EQ(std::count(master.begin(), master.end(), "-pix_fmt"), 2) << "bgr24 in, bgr0 out";
+    EXPECT_EQ(*(std::find(master.rbegin(), master.rend(), "-pix_fmt") - 1), "bgr0");
+    EXPECT_EQ(valueOf(master, "-colorspace"), "rgb");
+    EXPECT_EQ(valueOf(master, "-c:a"), "flac");
+    EXPECT_EQ(std::count(master.begin(), master.end(), "-ar"), 1) << "the song's rate only as the input's";
+    EXPECT_FALSE(has(master, "-crf"));
 }
 
 TEST(FfmpegCommand, NoSongMeansNoAudioInputOrCodec) {
-    const auto args = capture::buildFfmpegArgs(request(2000, ""));
+    const auto args = capture::buildFfmpegArgs(request("x.mp4", ""));
     EXPECT_EQ(std::count(args.begin(), args.end(), "-i"), 1);
-    EXPECT_FALSE(has(args, "-af"));
     EXPECT_FALSE(has(args, "-c:a"));
+    EXPECT_FALSE(has(args, "-ar"));
     EXPECT_EQ(std::count(args.begin(), args.end(), "-map"), 1);
 }
 

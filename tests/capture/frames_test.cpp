@@ -135,6 +135,40 @@ TEST(FrameSchedule, FixedStepFromTheStartOfTheSpan) {
     EXPECT_DOUBLE_EQ(offset.timeMs(59), 1500.0 + 59000.0 / 30.0);
 }
 
+TEST(FrameSchedule, FractionalRatesLandOnExactTimesWithoutDrift) {
+    using capture::FrameRate;
+    EXPECT_EQ(FrameRate(120, 2), FrameRate(60)) << "kept in lowest terms";
+    EXPECT_EQ(FrameRate(60000, 1001).text(), "60000/1001");
+    EXPECT_EQ(FrameRate(48, 2).text(), "24");
+    EXPECT_EQ(FrameRate(60000, 1001).framesPerSecondCeil(), 60);
+    EXPECT_EQ(FrameRate(24000, 1001).framesPerSecondCeil(), 24);
+
+    // The whole demo at 59.94: 49000 ms hold 2937.06 frame steps, so 2938 frames.
+    const FrameSchedule ntsc(0, 49000, FrameRate(60000, 1001));
+    EXPECT_EQ(ntsc.count(), 2938);
+    EXPECT_DOUBLE_EQ(ntsc.durationSeconds(), 2938.0 * 1001.0 / 60000.0);
+    // Every 60th frame falls on a whole number of ms, 1001 apart, however
+    // many frames came before: the times are n * 1000 * 1001 / 60000, never
+    // a sum of 16.683 ms steps.
+    for (std::int64_t n = 0; n < ntsc.count(); n += 60) {
+        EXPECT_EQ(ntsc.timeMs(n), static_cast<double>(n / 60 * 1001)) << "frame " << n;
+        EXPECT_EQ(ntsc.wholeMs(n), n / 60 * 1001);
+    }
+    EXPECT_DOUBLE_EQ(ntsc.timeMs(1), 1001.0 / 60.0);
+    EXPECT_EQ(ntsc.wholeMs(1), 16);
+    EXPECT_EQ(ntsc.wholeMs(2937), 48998) << "2937 * 1001 / 60 = 48998.95";
+    // Far beyond the demo the parts stay exact: a day at 59.94 fps.
+    const FrameSchedule day(0, 86400000, FrameRate(60000, 1001));
+    EXPECT_EQ(day.count(), 5178822);
+    EXPECT_EQ(day.timeMs(5178780), 86399313.0) << "5178780 / 60 * 1001";
+
+    // From a later start, the first frame is at --from exactly.
+    const FrameSchedule film(20000, 21000, FrameRate(24000, 1001));
+    EXPECT_EQ(film.count(), 24) << "23.98 steps fit in one second";
+    EXPECT_DOUBLE_EQ(film.timeMs(0), 20000.0);
+    EXPECT_DOUBLE_EQ(film.timeMs(24), 20000.0 + 1001.0);
+}
+
 TEST(FrameSchedule, PartialLastStepStillGetsAFrame) {
     EXPECT_EQ(FrameSchedule(0, 1001, 1).count(), 2) << "1000 ms is before 1001";
     EXPECT_EQ(FrameSchedule(0, 1000, 1).count(), 1);

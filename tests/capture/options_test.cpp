@@ -74,10 +74,30 @@ TEST(CaptureOptions, ValuesAndFlags) {
     const Options o = parse({"-o", "a.mp4", "--fps", "30", "--from", "1500", "--to=3500", "--no-audio", "--window",
                              "--crf", "23", "--preset", "slow", "--ffmpeg", "/opt/ff/ffmpeg", "--data", "x.pak",
                              "--log", "--stats"});
-    EXPECT_EQ(o.fps, 30);
+    EXPECT_EQ(o.fps, capture::FrameRate(30));
+    EXPECT_EQ(parse({"--bench", "--fps", "60000/1001"}).fps, capture::FrameRate(60000, 1001));
+    EXPECT_EQ(parse({"--bench", "--fps=30000/1001"}).fps, capture::FrameRate(30000, 1001));
+    EXPECT_EQ(parse({"--bench", "--fps", "240/2"}).fps, capture::FrameRate(120));
+    EXPECT_EQ(parse({"--bench", "--fps", "240"}).fps, capture::FrameRate(240));
+    EXPECT_EQ(parse({"--bench", "--fps", "1/1"}).fps, capture::FrameRate(1));
     EXPECT_TRUE(o.stats);
     EXPECT_FALSE(parse({"-o", "a.mp4"}).stats);
-    EXPECT_EQ(parse({"-o", "a.mp4"}).preset, "ultrafast");
+    EXPECT_EQ(parse({"-o", "a.mp4"}).preset, "veryfast");
+    EXPECT_FALSE(parse({"-o", "a.mp4"}).draft);
+    const Options draft = parse({"-o", "a.mp4", "--draft", "--crf", "20"});
+    EXPECT_TRUE(draft.draft);
+    EXPECT_EQ(draft.preset, "ultrafast");
+    EXPECT_EQ(draft.crf, 20);
+    EXPECT_TRUE(parse({"-o", "Master.MKV", "--lossless"}).lossless);
+    EXPECT_FALSE(parse({"-o", "a.mkv"}).lossless);
+    EXPECT_EQ(parse({"-o", "a.mp4"}).antialias, 0);
+    EXPECT_EQ(parse({"-o", "a.mp4", "--antialias", "4"}).antialias, 4);
+    EXPECT_EQ(parse({"--bench", "--antialias=8"}).antialias, 8);
+    const Options flashes = parse({"--flash-report", "f.csv", "--fps", "144"});
+    EXPECT_EQ(flashes.mode, Mode::FlashReport);
+    EXPECT_EQ(flashes.flashReport, "f.csv");
+    EXPECT_EQ(parse({"-o", "a.mp4", "--flash-report", "f.csv"}).mode, Mode::Video);
+    EXPECT_EQ(parse({"-o", "f_%03d.png", "--flash-report", "f.csv"}).mode, Mode::PngSequence);
     EXPECT_EQ(o.fromMs, 1500);
     EXPECT_EQ(o.toMs, 3500);
     EXPECT_FALSE(o.audio);
@@ -97,6 +117,16 @@ TEST(CaptureOptions, RefusesMalformedValues) {
     EXPECT_NE(refusal({"-o", "a.mp4", "--width", ""}).find("--width needs a number"), std::string::npos);
     EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "0"}).find("out of range"), std::string::npos);
     EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "241"}).find("out of range"), std::string::npos);
+    // Fractions: each part a whole number, the rate from 1 to 240 a second.
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "60000/1001x"}).find("not a whole number"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "60000/"}).find("--fps needs a number"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "/1001"}).find("--fps needs a number"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "60/0"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "60/-1"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "1/2"}).find("1 to 240 frames a second"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "240001/1000"}).find("1 to 240 frames a second"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "60/1/1"}).find("not a whole number"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--fps", "2000000/10000"}).find("out of range"), std::string::npos);
     EXPECT_NE(refusal({"-o", "a.mp4", "--from", "-5"}).find("out of range"), std::string::npos);
     EXPECT_NE(refusal({"-o", "a.mp4", "--height", "99999999999999999999"}).find("--height"), std::string::npos);
     EXPECT_NE(refusal({"-o", "a.mp4", "--width"}).find("--width needs a value"), std::string::npos);
@@ -124,6 +154,23 @@ TEST(CaptureOptions, RefusesContradictoryRequests) {
     EXPECT_NE(refusal({"-o", "demo.gif"}).find("unknown output type"), std::string::npos);
     EXPECT_NE(refusal({"-o", "demo"}).find("unknown output type"), std::string::npos);
     EXPECT_NE(refusal({"-o", "f%s.png"}).find("unsupported '%' sequence"), std::string::npos);
+    // The encoder choices go with the outputs they are for.
+    EXPECT_NE(refusal({"-o", "a.mp4", "--lossless"}).find("name the output NAME.mkv"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mkv", "--lossless", "--draft"}).find("takes no --draft"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mkv", "--lossless", "--crf", "0"}).find("takes no"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--draft", "--preset", "fast"}).find("leave out --preset"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.webm", "--draft"}).find("x264's"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.webm", "--preset", "slow"}).find("x264's"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "f_%03d.png", "--draft"}).find("--draft is for a video"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "--lossless"}).find("--lossless is for a video"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--antialias", "3"}).find("give 2, 4 or 8"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--antialias", "16"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--antialias", "1"}).find("out of range"), std::string::npos);
+    EXPECT_NE(refusal({"--bench", "--flash-report", "f.csv"}).find("give it alone, or with a video"), std::string::npos);
+    EXPECT_NE(refusal({"--contact-sheet", "s.png", "--flash-report", "f.csv"}).find("--flash-report"), std::string::npos);
+    EXPECT_NE(refusal({"--flash-report", "f.csv", "--frame-at", "100"}).find("leave out --frame-at"), std::string::npos);
+    EXPECT_NE(refusal({"-o", "a.mp4", "--flash-report", "a.mp4"}).find("name the same file"), std::string::npos);
+    EXPECT_NE(refusal({"--flash-report", ""}).find("needs a file name"), std::string::npos);
 }
 
 TEST(FramePattern, ParsesPaddingAndLiteralPercent) {
