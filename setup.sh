@@ -9,6 +9,8 @@
 #                        build/package/ and check it with lintian
 #   ./setup.sh web       install, build the web page (emscripten) and serve it
 #                        on 127.0.0.1 (port GM_WEB_PORT, 8000 by default)
+#   ./setup.sh release   install, build the Linux and Windows programs and make
+#                        build/release/glass-meridian-VERSION.zip
 #
 # All four share the gcc tree build/ (configured for the /usr prefix, as the
 # package installs), so each reuses what an earlier one built.
@@ -25,8 +27,8 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 mode="${1:-}"
 case "$mode" in
-  play|test|package|web) ;;
-  *) echo "usage: $0 play|test|package|web" >&2; exit 2 ;;
+  play|test|package|web|release) ;;
+  *) echo "usage: $0 play|test|package|web|release" >&2; exit 2 ;;
 esac
 
 fail() { echo "setup.sh: $*" >&2; exit 1; }
@@ -42,7 +44,7 @@ packages=(
   xvfb xauth xdotool x11-utils x11-xserver-utils weston xwayland ffmpeg
   pulseaudio pulseaudio-utils pipewire pipewire-pulse wireplumber dbus-daemon
   clang libclang-rt-14-dev valgrind python3
-  help2man man-db desktop-file-utils appstream lintian file
+  help2man man-db desktop-file-utils appstream lintian file patchelf
 )
 # The web page's compiler and the browser its tests run in: large, and not
 # needed to play or package the desktop demo.
@@ -110,6 +112,23 @@ if [[ "$mode" == web ]]; then
   bytes=$(cat "$site"/glass-meridian.{html,js,wasm,data} | wc -c)
   step "a visitor downloads $((bytes / 1024)) KiB (page, script, program, data.pak)"
   exec python3 "$here/web/serve.py" "$site" "${GM_WEB_PORT:-8000}"
+fi
+
+if [[ "$mode" == release ]]; then
+  # The Linux programs with their libraries beside them, the Windows folder,
+  # the nfo, file_id.diz and the screenshot, in one archive made the same way
+  # every time (packaging/release/make_release.py).
+  step "building the programs in build"
+  configure build "${gcc_tree[@]}"
+  cmake --build "$here/build" --target glass-meridian glass-meridian-capture gm_windows \
+    || fail "building the programs failed"
+  version="$(sed -n 's/^project(GlassMeridian VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")"
+  date="$(sed -n 's/^set(GM_RELEASE_DATE \(.*\))/\1/p' "$here/CMakeLists.txt")"
+  step "making the release archive"
+  python3 "$here/packaging/release/make_release.py" --build "$here/build" --windows "$here/build/windows/dist" \
+    --version "$version" --date "$date" --out "$here/build/release/glass-meridian-$version.zip" \
+    || fail "making the release archive failed"
+  exit 0
 fi
 
 if [[ "$mode" == package ]]; then
