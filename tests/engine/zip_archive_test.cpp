@@ -292,7 +292,9 @@ TEST(ZipArchive, TakesZip64RecordsThatAgreeAndRefusesThoseThatDoNot) {
         {withZip64(plain, 0, 46), "the directory's size"},
         {withZip64(plain, 0, 0, -1), "the directory's place"},
     };
-    for (const auto& [zip, why] : disagreeing) {
+    for (const auto& entry : disagreeing) {
+        const Bytes& zip = entry.first;
+        const char* why = entry.second;
         const std::string failure = failureOf([&] { fluxcore::ZipArchive(zip, "odd.pak"); });
         EXPECT_NE(failure.find("odd.pak: damaged ZIP directory"), std::string::npos) << failure;
         EXPECT_NE(failure.find(why), std::string::npos) << failure;
