@@ -15,6 +15,8 @@ client area; gm-x-grab reads pictures off the X screen.
 Cases:
   dialog          caption, German texts, first state, placement, the banner's
                   picture; Enter starts the demo, Escape ends it with exit 0
+  pointer_monitor two monitors side by side (GM_XVFB_MONITORS), the pointer on
+                  the second: the dialog is centred in that monitor's work area
   declined        Escape, and Tab to "Niemals" then Enter, decline: exit 0
   arrow_choice    --dialog --window: Up chooses 1280*1024, the demo's window
                   then has that client size
@@ -304,6 +306,33 @@ def case_dialog(case):
     check_exit(program, 60, 0, "Escape")
 
 
+X11_DRIVER_KEY = r"HKCU\Software\Wine\X11 Driver"
+
+
+def case_pointer_monitor(case):
+    # Wine reads the monitors of an X server without CRTCs (Xvfb's) through
+    # Xinerama only, which the X11 driver uses when told to leave RandR alone.
+    subprocess.run(["wine", "reg", "add", X11_DRIVER_KEY, "/v", "UseXRandR", "/d", "N", "/f"], env=case.env,
+                   capture_output=True, timeout=120, check=True)
+    try:
+        case.end()  # the setting is read when the Wine session starts
+        xdo("mousemove", "1900", "300")
+        program = case.start()
+        facts = case.dialog(program)
+        wx, wy, ww, wh = (int(v) for v in facts["window"].split())
+        ax, ay, aw, ah = (int(v) for v in facts["work"].split())
+        print(f"the pointer at 1900,300: the dialog at {wx},{wy} ({ww}x{wh}) in the work area {aw}x{ah}+{ax}+{ay}")
+        if (ax, aw) != (1280, 1280):
+            raise Failed("the dialog is not on the monitor that holds the pointer")
+        if abs(wx - (ax + (aw - ww) // 2)) > 1 or abs(wy - (ay + (ah - wh) // 2)) > 1:
+            raise Failed("the dialog is not centred in that monitor's work area")
+        press(x_window(f"^{CAPTION}$", 30, program), "Escape")
+        check_exit(program, 60, 0, "Escape in the dialog")
+    finally:
+        subprocess.run(["wine", "reg", "delete", X11_DRIVER_KEY, "/v", "UseXRandR", "/f"], env=case.env,
+                       capture_output=True, timeout=120)
+
+
 def case_declined(case):
     program = case.start(name="escape")
     case.dialog(program)
@@ -503,7 +532,7 @@ def case_zip(case):
     os.chmod(folder, 0o755)
 
 
-CASES = {"dialog": case_dialog, "declined": case_declined, "arrow_choice": case_arrow_choice,
+CASES = {"dialog": case_dialog, "pointer_monitor": case_pointer_monitor, "declined": case_declined, "arrow_choice": case_arrow_choice,
          "frames": case_frames, "exports": case_exports, "sound": case_sound, "no_data": case_no_data,
          "command_line": case_command_line, "zip": case_zip}
 
