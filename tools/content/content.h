@@ -59,6 +59,13 @@ std::vector<uint8_t> particleJpeg();
 std::vector<uint8_t> fontSheetPcx();
 // C++ source defining glassmeridian::kBanner, kIconSmall and kIconBig.
 std::string dialogResourcesSource(const DialogArt& art);
+// The Windows setup dialog's DIALOGEX resource from the dialog model's
+// control table (dialog_template.cpp), with its strings in code page 1252.
+std::string dialogTemplateScript();
+// UTF-8 text as a quoted resource-script string in code page 1252, every
+// character outside printable ASCII as an octal escape; throws
+// std::invalid_argument for characters beyond Latin-1's printable ones.
+std::string resourceString(const std::string& utf8);
 
 // Title lettering in the project's typeface: soft coloured glow, then the
 // letters themselves over it. `origin` is the left end of the baseline.

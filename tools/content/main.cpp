@@ -5,6 +5,8 @@
 //   gm-content pack OUT.pak FILE...  a ZIP of the files under their base names
 //   gm-content icons DIR NAME        the desktop icon as DIR/<n>x<n>/apps/NAME.png
 //                                    for each size of the hicolor theme
+//   gm-content windows DIR           the Windows resources: banner.bmp, icon.ico
+//                                    and the dialog template setup_dialog.rc
 //   gm-content preview DIR           PNG views of every picture, for looking at
 #include <algorithm>
 #include <cstdio>
@@ -18,6 +20,7 @@
 #include "content.h"
 #include "file_io.h"
 #include "image_codecs.h"
+#include "windows_images.h"
 #include "zip_writer.h"
 
 namespace {
@@ -76,6 +79,12 @@ void writeAppIcons(const std::string& dir, const std::string& name) {
     }
 }
 
+void writeWindowsResources(const std::string& dir) {
+    writeFile(join(dir, "banner.bmp"), encodeBmp8(renderDialogArt().banner));
+    writeFile(join(dir, "icon.ico"), encodeIco(renderAppIcons()));
+    writeFile(join(dir, "setup_dialog.rc"), dialogTemplateScript());
+}
+
 void writePreview(const std::string& dir) {
     const RgbImage title = renderTitleCard();
     writeFile(join(dir, "loadpic.png"), encodePng(title.toBytes(), title.width(), title.height()));
@@ -100,6 +109,7 @@ int usage() {
                  "       gm-content dialog FILE.cpp\n"
                  "       gm-content pack OUT.pak FILE...\n"
                  "       gm-content icons DIR NAME\n"
+                 "       gm-content windows DIR\n"
                  "       gm-content preview DIR\n");
     return 2;
 }
@@ -119,6 +129,8 @@ int main(int argc, char** argv) {
             pack(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
         } else if (command == "icons" && args.size() == 3 && !args[2].empty()) {
             writeAppIcons(args[1], args[2]);
+        } else if (command == "windows" && args.size() == 2) {
+            writeWindowsResources(args[1]);
         } else if (command == "preview" && args.size() == 2) {
             writePreview(args[1]);
         } else {
