@@ -41,7 +41,7 @@ std::unique_ptr<WaveOutDevice> WaveOutDevice::open(const audio::PcmDeviceDesc& d
     d->fill_ = desc.fill;
     d->user_ = desc.user;
     d->rate_ = desc.rate;
-    d->bufferFrames_ = std::max(64, desc.bufferFrames);
+    d->bufferFrames_ = std::max(64, desc.serverBufferFrames);
     if (waveOutGetNumDevs() == 0) {
         why = "no audio device: waveOut lists no output device";
         return nullptr;

@@ -20,8 +20,8 @@ namespace fluxcore::platform {
 class WaveOutDevice : public audio::PcmDevice {
 public:
     // Opens the default output (WAVE_MAPPER) for desc.rate stereo in
-    // kBuffers buffers of desc.bufferFrames frames, paused: nothing is asked
-    // of the fill callback before resume(). Null with the reason in `why`.
+    // kBuffers buffers of desc.serverBufferFrames frames, paused: nothing is
+    // asked of the fill callback before resume(). Null with the reason in `why`.
     static std::unique_ptr<WaveOutDevice> open(const audio::PcmDeviceDesc& desc, std::string& why);
     ~WaveOutDevice() override;  // stops the feeder (after a running fill), resets and closes the device
 
@@ -33,7 +33,11 @@ public:
     void resume() override;
     int bufferFrames() const override { return bufferFrames_; }
     const std::string& driver() const override { return driver_; }
-    bool soundServer() const override { return false; }
+    // Behind waveOut a mixer always takes the buffers in its own rhythm:
+    // Windows' audio engine, or Wine's PulseAudio stream. With the plain
+    // 1024-frame buffers Wine's stream ran dry over and over in its first
+    // two seconds (the song, and the clock with it, at two thirds of its pace).
+    bool soundServer() const override { return true; }
     // The frames queued ahead of the newest buffer when it was handed over:
     // measured from waveOutGetPosition at each hand-over, so what the system
     // holds behind waveOut counts too; until the first, the other buffers'
