@@ -1,6 +1,10 @@
 // Copy operations of the engine's curve classes and Font. The engine declares
 // them and never copies these values itself; the program defines them here and
 // exports them.
+// On Windows the engine's classes are this file's own, not imported from
+// fluxcore.dll, where it defines their members (see fluxcore/api.h).
+#define FLUXCORE_DEFINES_ENGINE_COPIES 1
+
 #include <cstring>
 
 #include "fluxcore/curves.h"

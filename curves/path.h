@@ -5,10 +5,16 @@
 #include "curves/point_list.h"
 #include "fluxcore/math.h"
 
+// Exported by the program with all its operations.
+#if defined(_WIN32)
+#define GM_CURVES_EXPORT __declspec(dllexport)
+#else
+#define GM_CURVES_EXPORT __attribute__((visibility("default")))
+#endif
+
 namespace QUASAR_FLUXCORE {
 
-// Exported by the program with all its operations.
-class __attribute__((visibility("default"))) Path {
+class GM_CURVES_EXPORT Path {
 public:
     int pointCount;        // points added through addpoint
     PointList* pointList;  // heap Vectors in the order added; owned by this Path

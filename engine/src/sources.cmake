@@ -39,14 +39,18 @@ set(FLUXCORE_PORTABLE_SOURCES
   ${_here}/audio/audio.cpp
 )
 
-# The engine's own song player (Vorbis decoding with libvorbisfile, the
-# decoder thread, the mixer): for platforms that play PCM through a device of
-# their own (platform::openPcmDevice).
+# The engine's own song player (the decoder thread, the mixer): for
+# platforms that play PCM through a device of their own
+# (platform::openPcmDevice). It needs one of the Vorbis decoders below.
 set(FLUXCORE_SONG_PLAYER_SOURCES
   ${_here}/audio/frame_ring.cpp
   ${_here}/audio/song_decoder.cpp
   ${_here}/audio/song_mixer.cpp
   ${_here}/audio/song_player.cpp
-  ${_here}/audio/vorbis_stream.cpp
 )
+# VorbisStream on libvorbisfile (the Linux tree), or on stb_vorbis (trees
+# without libvorbis: Windows); the latter needs libstb-dev's folder
+# (/usr/include/stb) on the include path.
+set(FLUXCORE_VORBIS_LIBVORBIS_SOURCES ${_here}/audio/vorbis_stream_libvorbis.cpp)
+set(FLUXCORE_VORBIS_STB_SOURCES ${_here}/audio/vorbis_stream_stb.cpp)
 unset(_here)

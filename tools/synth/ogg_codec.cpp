@@ -33,10 +33,10 @@ size_t readMemory(void* dst, size_t size, size_t count, void* source) {
 }
 }  // namespace
 
-std::vector<unsigned char> encodeOggVorbis(const std::vector<float>& s, int rate, float quality) {
+std::vector<unsigned char> encodeOggVorbis(const std::vector<float>& s, int rate, float quality, int channels) {
     vorbis_info vi;
     vorbis_info_init(&vi);
-    vorbis_encode_init_vbr(&vi, 2, rate, quality);
+    vorbis_encode_init_vbr(&vi, channels, rate, quality);
     vorbis_comment vc;
     vorbis_comment_init(&vc);
     vorbis_comment_add_tag(&vc, "TITLE", "Glass Meridian");
@@ -56,7 +56,8 @@ std::vector<unsigned char> encodeOggVorbis(const std::vector<float>& s, int rate
     ogg_page page;
     while (ogg_stream_flush(&os, &page) != 0) appendPage(page, out);
 
-    const std::size_t frames = s.size() / 2;
+    const std::size_t width = static_cast<std::size_t>(channels);
+    const std::size_t frames = s.size() / width;
     std::size_t done = 0;
     bool eos = false;
     while (!eos) {
@@ -66,8 +67,7 @@ std::vector<unsigned char> encodeOggVorbis(const std::vector<float>& s, int rate
         } else {
             float** buffer = vorbis_analysis_buffer(&vd, static_cast<int>(n));
             for (std::size_t i = 0; i < n; ++i) {
-                buffer[0][i] = s[2 * (done + i)];
-                buffer[1][i] = s[2 * (done + i) + 1];
+                for (std::size_t c = 0; c < width; ++c) buffer[c][i] = s[width * (done + i) + c];
             }
             vorbis_analysis_wrote(&vd, static_cast<int>(n));
             done += n;

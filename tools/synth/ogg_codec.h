@@ -7,9 +7,10 @@
 
 namespace gmsynth {
 
-// Encodes interleaved stereo float frames at VBR quality `quality` (-0.1..1).
+// Encodes interleaved float frames of `channels` channels (stereo unless
+// told) at VBR quality `quality` (-0.1..1).
 std::vector<unsigned char> encodeOggVorbis(const std::vector<float>& interleaved, int sampleRate,
-                                           float quality);
+                                           float quality, int channels = 2);
 
 struct DecodedAudio {
     int sampleRate = 0;

@@ -24,7 +24,9 @@ enum DmsState {
     DMS_MULTISAMPLE = 22, // GL_MULTISAMPLE: effective where the context has sample buffers
 };
 
-// The engine's window, as an opaque handle for the host's buffer swap (an SDL_Window*).
+// The engine's window, as an opaque handle for the host's buffer swap: an
+// SDL_Window* on Linux, the window's device context (HDC, for SwapBuffers)
+// on Windows.
 using DmsHdc = void*;
 
 // --- start-up and shut-down -------------------------------------------------
@@ -57,7 +59,7 @@ FLUXCORE_API bool dmsInitEx(int width, int height, int colourBits, bool fullscre
 // ramp and closes the window. Safe without dmsInitEx and safe twice.
 FLUXCORE_API void dmsShutDown();
 FLUXCORE_API void dmsSetGamma(float gamma);      // 0 restores the display's own gamma ramp; no-op without a window
-FLUXCORE_API void dmsMsg(const char* format, ...) __attribute__((format(printf, 1, 2)));  // printf to stderr
+FLUXCORE_API void dmsMsg(const char* format, ...) FLUXCORE_PRINTF(1, 2);  // printf to stderr
 
 // --- clock ------------------------------------------------------------------
 // The clock is monotonic (steady clock, milliseconds). While a song plays it

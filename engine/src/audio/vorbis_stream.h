@@ -1,5 +1,7 @@
-// Ogg Vorbis decoding from bytes held in memory (libvorbisfile), giving
-// interleaved stereo float frames whatever the stream's channel layout.
+// Ogg Vorbis decoding from bytes held in memory, giving interleaved stereo
+// float frames whatever the stream's channel layout. The decoder behind it is
+// the tree's choice: libvorbisfile (vorbis_stream_libvorbis.cpp) or stb_vorbis
+// (vorbis_stream_stb.cpp), one of them linked; both keep this contract.
 #pragma once
 
 #include <cstdint>
@@ -7,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include <vorbis/vorbisfile.h>
-
 namespace fluxcore::audio {
 
 class VorbisStream {
 public:
-    // Opens the stream; on failure returns null and names the fault in `why`.
+    // Opens the stream; on failure returns null and names the fault in `why`
+    // ("song is empty", "song is not playable Ogg Vorbis: ...", an
+    // unsupported channel count or rate, "song has no audio frames").
     static std::unique_ptr<VorbisStream> open(std::vector<unsigned char> bytes, std::string& why);
     ~VorbisStream();
 
@@ -29,26 +31,19 @@ public:
     // is damaged beyond a recoverable hole.
     long read(float* out, long maxFrames);
 
-    // Moves to frame `frame` (clamped to the stream's length); false on failure.
+    // Moves to frame `frame` (clamped to the stream's length), so that the
+    // next read starts with exactly that frame; false on failure.
     bool seek(std::int64_t frame);
 
+    struct Decoder;  // the decoder library's state
+
 private:
-    VorbisStream() = default;
+    VorbisStream();
 
-    static size_t readCallback(void* dst, size_t size, size_t count, void* source);
-    static int seekCallback(void* source, ogg_int64_t offset, int whence);
-    static long tellCallback(void* source);
-
-    std::vector<unsigned char> bytes_;
-    std::size_t cursor_ = 0;
-    OggVorbis_File file_{};
-    bool opened_ = false;
+    std::unique_ptr<Decoder> decoder_;
     int rate_ = 0;
     int channels_ = 0;
     std::int64_t totalFrames_ = 0;
 };
-
-// The libvorbisfile error code as text.
-const char* vorbisErrorText(int code);
 
 }  // namespace fluxcore::audio

@@ -6,6 +6,8 @@
 #include <array>
 #include <string>
 
+#include "fluxcore/api.h"  // FLUXCORE_PRINTF
+
 namespace fluxcore {
 
 // Keeps the last few failure texts alive. A text is overwritten only after
@@ -21,9 +23,9 @@ private:
 };
 
 // Formats the text, keeps it and throws it as `const char*`.
-[[noreturn]] void fail(const char* format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void fail(const char* format, ...) FLUXCORE_PRINTF(1, 2);
 
 // printf into a std::string.
-std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string formatText(const char* format, ...) FLUXCORE_PRINTF(1, 2);
 
 }  // namespace fluxcore

@@ -3,10 +3,12 @@
 // nothing else of the engine.
 #pragma once
 
+#include "fluxcore/api.h"  // FLUXCORE_PRINTF
+
 namespace fluxcore {
 
 void setLogging(bool enabled);  // off until switched on
-void logf(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void warnf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void logf(const char* format, ...) FLUXCORE_PRINTF(1, 2);
+void warnf(const char* format, ...) FLUXCORE_PRINTF(1, 2);
 
 }  // namespace fluxcore

@@ -1,6 +1,6 @@
 // The platform seam: everything a platform folder (platform/sdl/,
-// platform/web/) supplies to the portable engine, and nothing else lives in
-// such a folder. A platform supplies:
+// platform/web/, platform/win32/) supplies to the portable engine, and
+// nothing else lives in such a folder. A platform supplies:
 //   - Window: the window (or offscreen surface) with its OpenGL 1.x context,
 //     the engine's key presses and the gamma ramp;
 //   - KeyWatch: the engine's keys counted while the host drains the events;
@@ -8,6 +8,10 @@
 //   - openSong: the song played on the default audio output; a platform that
 //     plays PCM through a device of its own also supplies openPcmDevice, and
 //     its openSong hands that to the engine's SongPlayer (audio/).
+// Where the system's OpenGL library stops short of what the portable code
+// calls (Windows' opengl32.dll: 1.1), the platform also supplies those GL
+// entry points and the GL headers (web: a legacy GL layer; Win32: the
+// framebuffer functions through wglGetProcAddress).
 // The engine's portable folders include no platform header but this one.
 #pragma once
 
@@ -52,7 +56,7 @@ public:
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
 
-    void* handle() const;  // the platform's window (SDL_Window* with SDL), for the host's buffer swap
+    void* handle() const;  // the platform's window (SDL_Window* with SDL, HDC on Win32), for the host's buffer swap
     void drawableSize(int& width, int& height) const;
     void setTitle(const char* title);
     // 0 restores the ramp the display had when the window opened; any other

@@ -1,5 +1,5 @@
-// The frame ring between decoder and callback, the in-memory Vorbis stream,
-// and the decoder thread's side of a seek.
+// The frame ring between decoder and callback and the decoder thread's side
+// of a seek.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -64,41 +64,6 @@ TEST(FrameRing, HandsEveryFrameOverInOrderBetweenTwoThreads) {
     }
     producer.join();
     EXPECT_TRUE(inOrder);
-}
-
-TEST(VorbisStream, DecodesAndSeeksToTheExactFrame) {
-    std::string why;
-    auto whole = VorbisStream::open(test::toneSong(2.0), why);
-    ASSERT_TRUE(whole) << why;
-    EXPECT_EQ(whole->rate(), 44100);
-    EXPECT_EQ(whole->channels(), 2);
-    EXPECT_EQ(whole->totalFrames(), 88200);
-    std::vector<float> all;
-    std::vector<float> chunk(2 * 1000);
-    for (long n; (n = whole->read(chunk.data(), 1000)) > 0;) all.insert(all.end(), chunk.begin(), chunk.begin() + 2 * n);
-    ASSERT_EQ(all.size(), 2u * 88200);
-
-    auto seeking = VorbisStream::open(test::toneSong(2.0), why);
-    ASSERT_TRUE(seeking->seek(50000));
-    const long n = seeking->read(chunk.data(), 200);
-    ASSERT_GT(n, 0);
-    for (long i = 0; i < n; ++i) {
-        EXPECT_NEAR(chunk[2 * i], all[2 * (50000 + i)], 1e-3) << i;
-        EXPECT_NEAR(chunk[2 * i + 1], all[2 * (50000 + i) + 1], 1e-3) << i;
-    }
-    EXPECT_TRUE(seeking->seek(10'000'000));  // clamped to the end
-    EXPECT_EQ(seeking->read(chunk.data(), 200), 0);
-}
-
-TEST(VorbisStream, RefusesWhatIsNotASongWithAReason) {
-    std::string why;
-    EXPECT_FALSE(VorbisStream::open({}, why));
-    EXPECT_NE(why.find("empty"), std::string::npos);
-    EXPECT_FALSE(VorbisStream::open(std::vector<unsigned char>(5000, 0x55), why));
-    EXPECT_NE(why.find("Ogg Vorbis"), std::string::npos) << why;
-    std::vector<unsigned char> headless = test::toneSong(1.0);
-    headless.erase(headless.begin(), headless.begin() + 200);  // the headers gone
-    EXPECT_FALSE(VorbisStream::open(headless, why));
 }
 
 // When the callback sees a seek's flush, the new place's first audio is
