@@ -133,18 +133,7 @@ if [[ "$mode" == windows ]]; then
   for f in glass-meridian.exe fluxcore.dll data.pak; do
     [[ -f "$dist/$f" ]] || fail "the Windows build made no $f in $dist"
   done
-  python3 - "$dist" "$zip" <<'PY' || fail "making $zip failed"
-import os, sys, zipfile
-dist, path = sys.argv[1], sys.argv[2]
-with zipfile.ZipFile(path + ".part", "w", zipfile.ZIP_DEFLATED, compresslevel=9) as z:
-    for name in ("glass-meridian.exe", "fluxcore.dll", "data.pak"):
-        entry = zipfile.ZipInfo(name, date_time=(2026, 12, 8, 0, 0, 0))
-        entry.compress_type = zipfile.ZIP_DEFLATED
-        entry.external_attr = 0o644 << 16
-        with open(f"{dist}/{name}", "rb") as f:
-            z.writestr(entry, f.read(), compresslevel=9)
-os.replace(path + ".part", path)
-PY
+  python3 "$here/windows/make_windows_zip.py" "$dist" "$zip" || fail "making $zip failed"
   step "$zip: $(($(stat -c %s "$zip") / 1024)) KiB"
   exit 0
 fi

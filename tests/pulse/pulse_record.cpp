@@ -2,7 +2,7 @@
 // instants at which the recorded frames are heard on the CLOCK_MONOTONIC
 // clock, so that what the speakers play can be set against the picture.
 //
-//   gm-pulse-record SOURCE OUT.f32 OUT.timing [SECONDS]
+//   gm-pulse-record SOURCE OUT.f32 OUT.timing [SECONDS [OUT.stalls]]
 //
 // OUT.f32: interleaved stereo float32 frames at 44100 Hz, from frame 0 of the
 // record stream (holes the server reports are written as silence, so a frame's
@@ -15,11 +15,19 @@
 // captured but not yet in the stream), less the sink's latency (a monitor
 // sees a sample when it is rendered, SINK_US before it is played).
 //
+// OUT.stalls (optional): the machine's stalls while it records, one line each,
+//   START_NS LATE_NS
+// as a realtime thread that wakes every 2 ms sees them: a wake-up LATE_NS
+// (over 10 ms) after it was due at START_NS. A stall that long holds up every
+// thread on the sound's way, the server's included, however they are scheduled.
+//
 // Prints "recording" on stdout once the first frames have arrived. Ends on
 // SIGTERM or SIGINT, after SECONDS, or with exit status 3 when the server goes
 // away (what was recorded is kept).
 #include <pulse/pulseaudio.h>
 
+#include <pthread.h>
+#include <sched.h>
 #include <time.h>
 
 #include <cerrno>
@@ -28,8 +36,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -69,6 +80,45 @@ struct TimeEventFree {
 };
 struct SignalFree {
     void operator()(pa_signal_event* e) const { pa_signal_free(e); }
+};
+
+// Watches for stalls of the machine from a realtime thread of its own (where
+// the system allows it), for as long as it lives.
+class StallWatch {
+public:
+    explicit StallWatch(std::FILE* out) : out_(out), thread_([this] { watch(); }) {}
+    ~StallWatch() {
+        stop_ = true;
+        thread_.join();
+    }
+    StallWatch(const StallWatch&) = delete;
+    StallWatch& operator=(const StallWatch&) = delete;
+
+private:
+    static constexpr std::int64_t kStepNs = 2000000;
+    static constexpr std::int64_t kStallNs = 10000000;
+
+    void watch() {
+        sched_param param{};
+        param.sched_priority = sched_get_priority_max(SCHED_RR);
+        pthread_setschedparam(pthread_self(), SCHED_RR, &param);  // refused: watches at normal priority
+        std::int64_t due = monotonicNs();
+        while (!stop_) {
+            due += kStepNs;
+            const timespec at{static_cast<time_t>(due / 1000000000), static_cast<long>(due % 1000000000)};
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, nullptr);
+            const std::int64_t now = monotonicNs();
+            if (now - due > kStallNs) {
+                std::fprintf(out_, "%lld %lld\n", static_cast<long long>(due), static_cast<long long>(now - due));
+                std::fflush(out_);
+            }
+            due = std::max(due, now - kStepNs);  // after a stall, no burst of catching up
+        }
+    }
+
+    std::FILE* out_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
 };
 
 class Recorder {
@@ -282,9 +332,14 @@ int Recorder::run(double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4 || argc > 5) {
-        std::fprintf(stderr, "usage: gm-pulse-record SOURCE OUT.f32 OUT.timing [SECONDS]\n");
+    if (argc < 4 || argc > 6) {
+        std::fprintf(stderr, "usage: gm-pulse-record SOURCE OUT.f32 OUT.timing [SECONDS [OUT.stalls]]\n");
         return 2;
+    }
+    std::unique_ptr<std::FILE, FileClose> stalls(argc == 6 ? std::fopen(argv[5], "w") : nullptr);
+    if (argc == 6 && !stalls) {
+        std::fprintf(stderr, "gm-pulse-record: cannot write %s: %s\n", argv[5], std::strerror(errno));
+        return 1;
     }
     std::unique_ptr<std::FILE, FileClose> audio(std::fopen(argv[2], "wb"));
     std::unique_ptr<std::FILE, FileClose> timing(std::fopen(argv[3], "w"));
@@ -292,7 +347,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "gm-pulse-record: cannot write %s: %s\n", !audio ? argv[2] : argv[3], std::strerror(errno));
         return 1;
     }
-    const double seconds = argc == 5 ? std::atof(argv[4]) : 0.0;
+    const double seconds = argc >= 5 ? std::atof(argv[4]) : 0.0;
+    std::unique_ptr<StallWatch> watch(stalls ? new StallWatch(stalls.get()) : nullptr);
     Recorder recorder(argv[1], audio.get(), timing.get());
     return recorder.run(seconds);
 }

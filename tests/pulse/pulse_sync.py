@@ -294,8 +294,9 @@ class Recorder:
     def __init__(self, bin_dir, work, env):
         self.audio = os.path.join(work, "recording.f32")
         self.timing = os.path.join(work, "recording.timing")
+        self.stalls = os.path.join(work, "recording.stalls")
         self.process = Process([os.path.join(bin_dir, "gm-pulse-record"), SINK + ".monitor", self.audio,
-                                self.timing, "240"], env, os.path.join(work, "recorder.log"),
+                                self.timing, "240", self.stalls], env, os.path.join(work, "recorder.log"),
                                stdout=subprocess.PIPE)
         deadline = time.monotonic() + 15
         line = b""
@@ -364,7 +365,7 @@ def demo_window(seconds):
 
 def sync_check(args, work, mode, recorder, demo, *options):
     argv = [os.path.join(args.bin_dir, "gm-sync-check"), mode, args.song, recorder.audio, recorder.timing,
-            demo.output, *options]
+            demo.output, "--stalls", recorder.stalls, *options]
     done = subprocess.run(argv, capture_output=True, text=True, timeout=120)
     # How the song reached the server: driver, buffers, latency, scheduling.
     print("\n".join(line for line in demo.text().splitlines() if "song1.ogg: " in line))

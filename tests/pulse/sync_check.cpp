@@ -13,7 +13,11 @@
 // whole: the demo ran from the start without keys. The song's 10 s windows
 // must each match the recording (normalised cross-correlation >= --min-ncc)
 // at one and the same place, every 1 s window must match there too (no gap,
-// no underrun), and every offset must lie within --tolerance ms.
+// no underrun), and every offset must lie within --tolerance ms. A gap that
+// a stall of the machine explains (--stalls: one at least as long while that
+// stretch played, which holds up the server as much as the demo) is the
+// machine's: it is reported, and the picture must then keep to the song
+// where it is heard after it.
 // heard: the song was heard: each 5 s window of it between the first and the
 // last clock line matches the recording somewhere near where the clock puts
 // it; the offsets are reported, not judged (for a server that gives no
@@ -25,7 +29,7 @@
 // pause from where it stopped.
 //
 // Options: --song-start MS (2000), --tolerance MS (10), --max-drift MS (3),
-// --min-ncc X (0.9). Prints its figures; exit status 0 when all holds, 1 when
+// --min-ncc X (0.9), --stalls FILE (gm-pulse-record's). Prints its figures; exit status 0 when all holds, 1 when
 // not, 2 on bad input.
 #include <algorithm>
 #include <cmath>
@@ -56,7 +60,14 @@ struct Options {
     double toleranceMs = 10.0;
     double maxDriftMs = 3.0;
     double minNcc = 0.9;
+    std::string stalls;
     std::vector<Event> events;
+};
+
+// The machine stood still: a realtime thread woke lateMs after it was due at atMs.
+struct Stall {
+    double atMs;
+    double lateMs;
 };
 
 // A quiet sample: below what the song's quietest audible passage reaches and
@@ -72,6 +83,7 @@ struct Run {
     HeardClock heard;
     std::vector<ClockLine> clock;
     std::vector<double> stoodAtMs;  // where the picture stood while paused: "resumed at X ms" lines
+    std::vector<Stall> stalls;
     int failures = 0;
 
     long frameHeardAt(double monotonicMs) const { return std::lround(heard.frameAt(monotonicMs)); }
@@ -104,6 +116,7 @@ bool parse(int argc, char** argv, Options& o) {
         else if (a == "--tolerance") o.toleranceMs = std::stod(v);
         else if (a == "--max-drift") o.maxDriftMs = std::stod(v);
         else if (a == "--min-ncc") o.minNcc = std::stod(v);
+        else if (a == "--stalls") o.stalls = v;
         else if (a == "--event") {
             const auto at = v.find('@');
             if (at == std::string::npos) return false;
@@ -125,6 +138,18 @@ void load(Run& r) {
     std::ifstream timing(r.options.timing);
     if (!timing) throw std::runtime_error(r.options.timing + ": cannot open");
     r.heard = fitHeardClock(readTiming(timing));
+    if (!r.options.stalls.empty()) {
+        std::ifstream stalls(r.options.stalls);
+        if (!stalls) throw std::runtime_error(r.options.stalls + ": cannot open");
+        long long at = 0, late = 0;
+        double longest = 0.0;
+        while (stalls >> at >> late) {
+            r.stalls.push_back(Stall{at / 1e6, late / 1e6});
+            longest = std::max(longest, late / 1e6);
+        }
+        std::printf("the machine stalled over 10 ms %zu times while recording, the longest %.1f ms\n",
+                    r.stalls.size(), longest);
+    }
     std::ifstream log(r.options.log);
     if (!log) throw std::runtime_error(r.options.log + ": cannot open");
     r.clock = readClockLines(log);
@@ -210,55 +235,97 @@ void judgeWhole(Run& r) {
     }
     if (predicted < 0) throw std::runtime_error("no clock line a second into the song");
 
+    // Each 10 s window's place in the recording (recording frame less song
+    // frame). A change of place from one window to the next is a gap or an
+    // underrun: the demo's fault, unless the machine stood still at least as
+    // long while the earlier window played.
     std::vector<long> starts;
     for (long s = 0; s + tenSeconds <= heardEnd; s += tenSeconds) starts.push_back(s);
     if (starts.back() + tenSeconds < heardEnd) starts.push_back(heardEnd - tenSeconds);
-    long lag = 0;
+    std::vector<long> places(starts.size());
+    std::vector<double> correlations(starts.size());
+    std::vector<bool> machineGap(starts.size(), false);  // an excused gap lies in this window
     for (std::size_t i = 0; i < starts.size(); ++i) {
         const long s = starts[i];
         const Match m = locate(r.recording, predicted + s - 2 * kRate, predicted + s + 2 * kRate, r.song.data() + s,
                                static_cast<std::size_t>(tenSeconds));
-        const long at = m.position - s;
-        if (i == 0) lag = at;
+        places[i] = m.position - s;
+        correlations[i] = m.correlation;
         std::printf("song %5.1f-%5.1f s: normalised cross-correlation %.4f, heard %+.2f ms from the first window's place\n",
-                    double(s) / kRate, double(s + tenSeconds) / kRate, m.correlation, (at - lag) / kFramesPerMs);
-        if (m.correlation < r.options.minNcc) {
-            r.fail("song %.1f s to %.1f s: the recording matches it only to %.4f", double(s) / kRate,
-                   double(s + tenSeconds) / kRate, m.correlation);
+                    double(s) / kRate, double(s + tenSeconds) / kRate, m.correlation,
+                    (places[i] - places[0]) / kFramesPerMs);
+        if (i == 0 || std::labs(places[i] - places[i - 1]) <= 2) continue;
+        const double gapMs = (places[i] - places[i - 1]) / kFramesPerMs;
+        const double fromMs = r.heard.atMs(places[i - 1] + starts[i - 1]);
+        const double toMs = r.heard.atMs(places[i] + starts[i]);
+        const Stall* stall = nullptr;
+        for (const Stall& st : r.stalls) {
+            if (st.atMs >= fromMs - 1000.0 && st.atMs <= toMs && st.lateMs >= std::fabs(gapMs) - 5.0) stall = &st;
         }
-        if (std::labs(at - lag) > 2) {
-            r.fail("song %.1f s on is heard %+.2f ms off the place of its start (a gap or underrun)", double(s) / kRate,
-                   (at - lag) / kFramesPerMs);
+        if (stall) {
+            machineGap[i - 1] = true;
+            std::printf("a gap of %+.2f ms between song %.1f s and %.1f s: the machine stood still %.1f ms at "
+                        "monotonic %.3f ms, which held up the sound server too; the picture must follow it\n",
+                        gapMs, double(starts[i - 1]) / kRate, double(starts[i] + tenSeconds) / kRate, stall->lateMs,
+                        stall->atMs);
+        } else {
+            r.fail("song %.1f s on is heard %+.2f ms off the place of the window before it (a gap or underrun, "
+                   "with no stall of the machine to explain it)", double(starts[i]) / kRate, gapMs);
         }
     }
-    std::printf("the song's first frame is heard at monotonic %.3f ms (recording frame %ld)\n", r.heard.atMs(lag), lag);
-    // Every second at that one place: a gap anywhere would move what follows.
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        if (correlations[i] < r.options.minNcc && !machineGap[i]) {
+            r.fail("song %.1f s to %.1f s: the recording matches it only to %.4f", double(starts[i]) / kRate,
+                   double(starts[i] + tenSeconds) / kRate, correlations[i]);
+        }
+    }
+    // The window a song frame belongs to: the last one that starts at or before it.
+    const auto windowOf = [&](long songFrame) {
+        std::size_t i = 0;
+        while (i + 1 < starts.size() && starts[i + 1] <= songFrame) ++i;
+        return i;
+    };
+    std::printf("the song's first frame is heard at monotonic %.3f ms (recording frame %ld)\n",
+                r.heard.atMs(places[0]), places[0]);
+    // Every second at its window's place (either side of an excused gap in
+    // its window): a gap anywhere else would move what follows.
     double worst = 1.0;
     long worstAt = 0, checked = 0;
     for (long s = kRate / 2; s + kRate <= heardEnd; s += kRate) {
         if (peak(r.song.data() + s, kRate) < 0.01) continue;  // a quiet second of the song
         ++checked;
-        const double c = correlation(r.recording.data() + lag + s, r.song.data() + s, kRate);
+        const std::size_t w = windowOf(s);
+        double c = correlation(r.recording.data() + places[w] + s, r.song.data() + s, kRate);
+        if (machineGap[w] && w + 1 < places.size())
+            c = std::max(c, correlation(r.recording.data() + places[w + 1] + s, r.song.data() + s, kRate));
+        if (machineGap[w] && c < r.options.minNcc) continue;  // the second the gap fell in
         if (c < worst) {
             worst = c;
             worstAt = s;
         }
     }
-    std::printf("%ld one-second windows at that place: the lowest normalised cross-correlation %.4f (song %.1f s)\n",
+    std::printf("%ld one-second windows at their places: the lowest normalised cross-correlation %.4f (song %.1f s)\n",
                 checked, worst, double(worstAt) / kRate);
     if (worst < r.options.minNcc) {
-        const Match m = locate(r.recording, lag + worstAt - kRate, lag + worstAt + kRate, r.song.data() + worstAt, kRate);
+        const long place = places[windowOf(worstAt)];
+        const Match m = locate(r.recording, place + worstAt - kRate, place + worstAt + kRate, r.song.data() + worstAt, kRate);
         r.fail("song %.1f s is not where it belongs (gap or underrun): heard %+.2f ms off, correlation %.4f there",
-               double(worstAt) / kRate, (m.position - lag - worstAt) / kFramesPerMs, m.correlation);
+               double(worstAt) / kRate, (m.position - place - worstAt) / kFramesPerMs, m.correlation);
     }
 
-    // The song stands at one place in the recording throughout (checked
-    // above), so the song heard at any moment is read off that place.
+    // The song heard at any moment is read off its window's place; within a
+    // window that holds an excused gap, from the half second heard up to it.
     std::vector<Offset> offsets;
     for (const ClockLine& c : r.clock) {
         // From a second into the song to the end of what was recorded of it.
         if (c.demoMs < r.options.songStartMs + 1000.0 || c.demoMs > r.options.songStartMs + heardEnd / kFramesPerMs) continue;
-        const double songMs = (r.heard.frameAt(c.monotonicMs) - static_cast<double>(lag)) / kFramesPerMs;
+        const std::size_t w = windowOf(std::lround((c.demoMs - r.options.songStartMs) * kFramesPerMs));
+        if (machineGap[w]) {
+            Offset o;
+            if (offsetAt(r, c, 200.0, o)) offsets.push_back(o);
+            continue;
+        }
+        const double songMs = (r.heard.frameAt(c.monotonicMs) - static_cast<double>(places[w])) / kFramesPerMs;
         offsets.push_back(Offset{c.demoMs, c.monotonicMs, c.demoMs - r.options.songStartMs - songMs, 1.0});
     }
     // A clock line comes at the first frame a second or more after the last,

@@ -500,15 +500,12 @@ def listing(top):
 
 def case_zip(case):
     folder = os.path.join(case.work, "unpacked")
-    if case.args.zip and os.path.exists(case.args.zip):
-        with zipfile.ZipFile(case.args.zip) as z:
-            names = set(z.namelist())
-            z.extractall(folder)
-        print(f"{os.path.basename(case.args.zip)}: {os.path.getsize(case.args.zip)} bytes, {sorted(names)}")
-    else:
-        names = set(os.listdir(case.args.dist))
-        shutil.copytree(case.args.dist, folder)
-        print(f"no zip yet: the dist folder, {sorted(names)}")
+    if not os.path.exists(case.args.zip):
+        raise Failed(f"no {case.args.zip} (windows/make_windows_zip.py makes it)")
+    with zipfile.ZipFile(case.args.zip) as z:
+        names = set(z.namelist())
+        z.extractall(folder)
+    print(f"{os.path.basename(case.args.zip)}: {os.path.getsize(case.args.zip)} bytes, {sorted(names)}")
     if names != SHIPPED:
         raise Failed(f"the files to ship are {sorted(names)}, not {sorted(SHIPPED)}")
     for root, dirs, files in os.walk(folder):
