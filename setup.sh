@@ -56,7 +56,7 @@ case "$mode" in
 esac
 # The Windows program's cross compiler and windres, and Wine to run it.
 case "$mode" in
-  test|windows) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64) ;;
+  test|windows|release) packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64) ;;
 esac
 
 install_packages() {

@@ -24,6 +24,7 @@ import subprocess
 import sys
 import tempfile
 import zipfile
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 POLICY = os.path.join(HERE, "system_libraries.txt")
@@ -170,8 +171,10 @@ def make_screenshot(build, work):
 
 
 def add(archive, name, data, executable=False):
+    """A member deflated, or stored where deflating does not make it smaller
+    (data.pak's pictures and song are compressed already)."""
     info = zipfile.ZipInfo(name, date_time=ZIP_TIME)
-    info.compress_type = zipfile.ZIP_DEFLATED
+    info.compress_type = zipfile.ZIP_DEFLATED if len(zlib.compress(data, 9)) < len(data) else zipfile.ZIP_STORED
     info.create_system = 3  # Unix: the permissions below are kept by unzip
     info.external_attr = (0o100755 if executable else 0o100644) << 16
     archive.writestr(info, data, compresslevel=9)

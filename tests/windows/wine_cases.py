@@ -499,13 +499,21 @@ def listing(top):
 
 
 def case_zip(case):
+    """The zip, or its --zip-folder (the release archive's windows/), as shipped."""
     folder = os.path.join(case.work, "unpacked")
+    inside = case.args.zip_folder
     if not os.path.exists(case.args.zip):
-        raise Failed(f"no {case.args.zip} (windows/make_windows_zip.py makes it)")
+        raise Failed(f"no {case.args.zip} (windows/make_windows_zip.py or the release makes it)")
+    names = set()
     with zipfile.ZipFile(case.args.zip) as z:
-        names = set(z.namelist())
-        z.extractall(folder)
-    print(f"{os.path.basename(case.args.zip)}: {os.path.getsize(case.args.zip)} bytes, {sorted(names)}")
+        for info in z.infolist():
+            if info.filename.startswith(inside) and info.filename != inside:
+                names.add(info.filename[len(inside):])
+                with z.open(info) as source, open(os.path.join(os.makedirs(folder, exist_ok=True) or folder,
+                                                               info.filename[len(inside):]), "wb") as target:
+                    shutil.copyfileobj(source, target)
+    print(f"{os.path.basename(case.args.zip)}{' ' + inside if inside else ''}: "
+          f"{os.path.getsize(case.args.zip)} bytes, {sorted(names)}")
     if names != SHIPPED:
         raise Failed(f"the files to ship are {sorted(names)}, not {sorted(SHIPPED)}")
     for root, dirs, files in os.walk(folder):
@@ -545,6 +553,7 @@ def main():
     parser.add_argument("--probe")
     parser.add_argument("--grab")
     parser.add_argument("--zip")
+    parser.add_argument("--zip-folder", default="", help="the folder of the zip that holds the program")
     parser.add_argument("--song")
     args = parser.parse_args()
     work = tempfile.mkdtemp(prefix=f"gm-wine-{args.case}-")
