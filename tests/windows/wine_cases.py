@@ -472,11 +472,17 @@ def case_no_data(case):
         raise Failed(f"the message box does not name data.pak: {lines}")
     press(x_window(f"^{CAPTION}$", 30, program), "Return")
     check_exit(program, 60, 1, "the message box")
-    quiet = case.start("--window", "--no-sound", exe=exe, cwd=folder, name="quiet",
-                       env=wine_env(case.args.prefix, GLASS_MERIDIAN_NO_MESSAGE_BOX="1"))
+    # "Lesen": the engine's log on stderr and, through OutputDebugString, for a
+    # debugger (Wine's debugstr channel shows what a debugger would get).
+    quiet = case.start("--window", "--no-sound", "--log", exe=exe, cwd=folder, name="quiet",
+                       env=wine_env(case.args.prefix, GLASS_MERIDIAN_NO_MESSAGE_BOX="1", WINEDEBUG="-all,warn+debugstr"))
     check_exit(quiet, 90, 1, "the failure without a message box")
     if "data.pak" not in quiet.text("err"):
         raise Failed(f"stderr does not name data.pak\n{quiet.output()}")
+    debugger = [l for l in quiet.text("err").splitlines() if "debugstr" in l and "fluxcore: " in l]
+    if not debugger:
+        raise Failed(f"no engine log line reached the debugger's output\n{quiet.output()}")
+    print(f"the debugger's output has {len(debugger)} engine lines, the first {debugger[0].strip()!r}")
 
 
 def case_command_line(case):

@@ -5,6 +5,7 @@
 //     the engine's key presses and the gamma ramp;
 //   - KeyWatch: the engine's keys counted while the host drains the events;
 //   - executableFolder: where the program runs from (to find data.pak);
+//   - debugOutput: the log's copy for a debugger, where the platform has one;
 //   - openSong: the song played on the default audio output; a platform that
 //     plays PCM through a device of its own also supplies openPcmDevice, and
 //     its openSong hands that to the engine's SongPlayer (audio/).
@@ -89,6 +90,10 @@ private:
 
 // The folder the program runs from, with a trailing separator; empty if unknown.
 std::string executableFolder();
+
+// Copies one log line (ending in a newline) to where the platform's debugger
+// reads (OutputDebugString on Windows); nothing where stderr is all there is.
+void debugOutput(const char* line);
 
 // Starts the song (Ogg Vorbis bytes) `fromMs` into it on the default audio
 // output. Null with the reason in `why` when there is no output or the song

@@ -43,4 +43,6 @@ std::string executableFolder() {
     return folder;
 }
 
+void debugOutput(const char*) {}  // the log is on stderr, where a debugger reads it
+
 }  // namespace fluxcore::platform

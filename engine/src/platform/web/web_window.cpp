@@ -101,4 +101,6 @@ KeyWatch::~KeyWatch() { emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_
 
 std::string executableFolder() { return std::string(); }
 
+void debugOutput(const char*) {}  // stderr is the browser's console already
+
 }  // namespace fluxcore::platform

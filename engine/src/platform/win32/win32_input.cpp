@@ -75,4 +75,6 @@ std::string executableFolder() {
     return folder;
 }
 
+void debugOutput(const char* line) { OutputDebugStringA(line); }
+
 }  // namespace fluxcore::platform
