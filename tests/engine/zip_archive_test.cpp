@@ -304,7 +304,8 @@ TEST(ZipArchive, TakesZip64RecordsThatAgreeAndRefusesThoseThatDoNot) {
 // SDL2_image's PCX decoder, as RGBA: the independent reference.
 fluxcore::Image sdlImageDecode(const Bytes& pcx) {
     fluxcore::Image image;
-    SDL_Surface* decoded = IMG_LoadPCX_RW(SDL_RWFromConstMem(pcx.data(), static_cast<int>(pcx.size())));
+    SDL_Surface* decoded =
+        IMG_LoadTyped_RW(SDL_RWFromConstMem(pcx.data(), static_cast<int>(pcx.size())), 1, "PCX");
     if (!decoded) return image;
     SDL_Surface* rgba = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGBA32, 0);
     SDL_FreeSurface(decoded);

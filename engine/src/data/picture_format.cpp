@@ -1,6 +1,7 @@
 // Picture headers and the PCX decoder (see picture_format.h).
 #include "data/picture_format.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "core/failure.h"
@@ -24,6 +25,49 @@ bool isPictureFile(const std::string& name) {
 bool jpegEndsWhole(const std::vector<unsigned char>& bytes) {
     const std::size_t n = bytes.size();
     return n >= 4 && bytes[n - 2] == 0xFF && bytes[n - 1] == 0xD9;
+}
+
+int jpegLargestHuffmanTable(const std::vector<unsigned char>& bytes) {
+    constexpr unsigned char kDefineHuffman = 0xC4, kStartOfScan = 0xDA, kEndOfImage = 0xD9;
+    const std::size_t n = bytes.size();
+    int largest = 0;
+    std::size_t at = 2;  // past the start-of-image marker
+    while (at + 4 <= n) {
+        if (bytes[at] != 0xFF) {  // padding or garbage between segments: stb_image scans on, and so does this
+            ++at;
+            continue;
+        }
+        const unsigned char marker = bytes[at + 1];
+        if (marker == 0xFF) {  // fill byte before a marker
+            ++at;
+            continue;
+        }
+        if (marker == kEndOfImage) return largest;
+        const std::size_t length = static_cast<std::size_t>(bytes[at + 2] << 8 | bytes[at + 3]);
+        const std::size_t end = std::min(n, at + 2 + length);
+        if (marker == kDefineHuffman) {
+            // Tables: a class and id byte, 16 counts, then the counted
+            // symbols, read as stb_image reads them: while the segment's
+            // length says more is left, with zeros past the end of the file.
+            std::size_t t = at + 4;
+            for (long left = static_cast<long>(length) - 2; left > 0 && t < n;) {
+                int codes = 0;
+                for (std::size_t i = t + 1; i < t + 17 && i < n; ++i) codes += bytes[i];
+                largest = std::max(largest, codes);
+                t += 17 + static_cast<std::size_t>(codes);
+                left -= 17 + codes;
+            }
+        }
+        at = end;
+        if (marker == kStartOfScan) {
+            // The entropy-coded data runs to the next marker that is not a
+            // stuffed zero or a restart marker.
+            while (at + 1 < n && !(bytes[at] == 0xFF && bytes[at + 1] != 0x00 &&
+                                   !(bytes[at + 1] >= 0xD0 && bytes[at + 1] <= 0xD7)))
+                ++at;
+        }
+    }
+    return largest;
 }
 
 bool jpegHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& height, int* components) {

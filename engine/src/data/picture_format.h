@@ -15,6 +15,12 @@ namespace fluxcore {
 // that was cut short with grey and only warns).
 bool jpegEndsWhole(const std::vector<unsigned char>& bytes);
 
+// The largest Huffman table of the JPEG, in codes, over every table
+// definition of the file (those between the scans of a progressive JPEG, and
+// after bytes that are no marker, which stb_image skips, too); 0 without one. A table holds at most 256 codes: stb_image writes past
+// its arrays on a larger one, so the decoder refuses it first.
+int jpegLargestHuffmanTable(const std::vector<unsigned char>& bytes);
+
 // The size and colour component count in a JPEG's first start-of-frame
 // segment, found by walking the marker segments from the start of the file.
 bool jpegHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& height, int* components = nullptr);
