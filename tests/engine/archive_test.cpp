@@ -232,6 +232,32 @@ TEST_F(Archive, CorruptPicturesAreNamedFailures) {
     }
 }
 
+// Huffman tables that stb_image would write past or read unset: refused by
+// name before it decodes (the fuzzer's findings are in fuzz/regressions/picture).
+TEST_F(Archive, JpegHuffmanTablesStbImageCannotTakeAreRefused) {
+    const Bytes good = enginetest::makeJpeg(32, 32, 100, 100, 100);
+    const auto segment = [&](const Bytes& jpeg, unsigned char marker) {
+        for (std::size_t i = 2; i + 1 < jpeg.size(); ++i)
+            if (jpeg[i] == 0xFF && jpeg[i + 1] == marker) return i;
+        return jpeg.size();
+    };
+    Bytes tooMany = good;  // one table's 16-bit codes counted 255 more
+    const std::size_t table = segment(tooMany, 0xC4);
+    ASSERT_LT(table, tooMany.size());
+    tooMany[table + 4 + 16] = 255;
+    Bytes undefined = good;  // the first component decodes with DC table 3, never defined
+    const std::size_t scan = segment(undefined, 0xDA);
+    ASSERT_LT(scan, undefined.size());
+    undefined[scan + 6] = 0x30 | (undefined[scan + 6] & 0x0F);
+    const std::pair<Bytes, const char*> cases[] = {{tooMany, "codes, more than the 256 a JPEG holds"},
+                                                   {undefined, "a Huffman table that no definition before it made"}};
+    for (const auto& c : cases) {
+        testsupport::resetEngine();
+        testsupport::openArchiveHeadless(pak({{"bad.jpg", c.first}}).c_str());
+        EXPECT_FAILURE(dmsUploadTextures(), "bad.jpg: cannot decode picture", c.second);
+    }
+}
+
 // A damaged header can claim a picture of gigabytes; it is refused by its size
 // before the decoder allocates anything that large.
 TEST_F(Archive, OversizedPicturesAreRefusedBeforeDecoding) {

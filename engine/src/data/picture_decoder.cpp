@@ -22,9 +22,8 @@ Image decodeJpeg(const std::vector<unsigned char>& bytes, const std::string& nam
     if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8)
         fail("%s: cannot decode picture (not a JPEG file)", name.c_str());
     if (!jpegEndsWhole(bytes)) fail("%s: cannot decode picture (JPEG data cut short)", name.c_str());
-    if (const int codes = jpegLargestHuffmanTable(bytes); codes > 256)
-        fail("%s: cannot decode picture (a Huffman table of %d codes, more than the 256 a JPEG holds)", name.c_str(),
-             codes);
+    if (const std::string fault = jpegHuffmanTablesFault(bytes); !fault.empty())
+        fail("%s: cannot decode picture (%s)", name.c_str(), fault.c_str());
     int width = 0, height = 0, components = 0;
     if (jpegHeaderSize(bytes, width, height, &components)) refuseOversized(name, width, height);
     if (components == 4)

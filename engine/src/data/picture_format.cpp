@@ -27,10 +27,11 @@ bool jpegEndsWhole(const std::vector<unsigned char>& bytes) {
     return n >= 4 && bytes[n - 2] == 0xFF && bytes[n - 1] == 0xD9;
 }
 
-int jpegLargestHuffmanTable(const std::vector<unsigned char>& bytes) {
+std::string jpegHuffmanTablesFault(const std::vector<unsigned char>& bytes) {
     constexpr unsigned char kDefineHuffman = 0xC4, kStartOfScan = 0xDA, kEndOfImage = 0xD9;
     const std::size_t n = bytes.size();
-    int largest = 0;
+    const auto byteAt = [&](std::size_t i) -> unsigned { return i < n ? bytes[i] : 0u; };  // zeros past the end
+    bool defined[2][4] = {};  // [DC, AC][table id]
     std::size_t at = 2;  // past the start-of-image marker
     while (at + 4 <= n) {
         if (bytes[at] != 0xFF) {  // padding or garbage between segments: stb_image scans on, and so does this
@@ -42,23 +43,35 @@ int jpegLargestHuffmanTable(const std::vector<unsigned char>& bytes) {
             ++at;
             continue;
         }
-        if (marker == kEndOfImage) return largest;
+        if (marker == kEndOfImage) break;
         const std::size_t length = static_cast<std::size_t>(bytes[at + 2] << 8 | bytes[at + 3]);
-        const std::size_t end = std::min(n, at + 2 + length);
         if (marker == kDefineHuffman) {
             // Tables: a class and id byte, 16 counts, then the counted
-            // symbols, read as stb_image reads them: while the segment's
-            // length says more is left, with zeros past the end of the file.
+            // symbols, read while the segment's length says more is left.
             std::size_t t = at + 4;
             for (long left = static_cast<long>(length) - 2; left > 0 && t < n;) {
                 int codes = 0;
-                for (std::size_t i = t + 1; i < t + 17 && i < n; ++i) codes += bytes[i];
-                largest = std::max(largest, codes);
+                for (std::size_t i = t + 1; i < t + 17; ++i) codes += static_cast<int>(byteAt(i));
+                if (codes > 256) return formatText("a Huffman table of %d codes, more than the 256 a JPEG holds", codes);
+                const unsigned kind = byteAt(t) >> 4, id = byteAt(t) & 15;
+                if (kind <= 1 && id <= 3) defined[kind][id] = true;
                 t += 17 + static_cast<std::size_t>(codes);
                 left -= 17 + codes;
             }
+        } else if (marker == kStartOfScan) {
+            // Each component's DC and AC tables, where the scan decodes with
+            // them: DC from its first coefficient, AC past it.
+            const unsigned components = byteAt(at + 4);
+            const std::size_t spectrum = at + 5 + 2 * static_cast<std::size_t>(components);
+            const bool usesDc = byteAt(spectrum) == 0, usesAc = byteAt(spectrum + 1) > 0;
+            for (unsigned c = 0; c < components; ++c) {
+                const unsigned tables = byteAt(at + 6 + 2 * static_cast<std::size_t>(c));
+                const unsigned dc = tables >> 4, ac = tables & 15;
+                if ((usesDc && dc <= 3 && !defined[0][dc]) || (usesAc && ac <= 3 && !defined[1][ac]))
+                    return "a scan decodes with a Huffman table that no definition before it made";
+            }
         }
-        at = end;
+        at = std::min(n, at + 2 + length);
         if (marker == kStartOfScan) {
             // The entropy-coded data runs to the next marker that is not a
             // stuffed zero or a restart marker.
@@ -67,7 +80,7 @@ int jpegLargestHuffmanTable(const std::vector<unsigned char>& bytes) {
                 ++at;
         }
     }
-    return largest;
+    return {};
 }
 
 bool jpegHeaderSize(const std::vector<unsigned char>& bytes, int& width, int& height, int* components) {

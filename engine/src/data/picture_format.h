@@ -15,11 +15,14 @@ namespace fluxcore {
 // that was cut short with grey and only warns).
 bool jpegEndsWhole(const std::vector<unsigned char>& bytes);
 
-// The largest Huffman table of the JPEG, in codes, over every table
-// definition of the file (those between the scans of a progressive JPEG, and
-// after bytes that are no marker, which stb_image skips, too); 0 without one. A table holds at most 256 codes: stb_image writes past
-// its arrays on a larger one, so the decoder refuses it first.
-int jpegLargestHuffmanTable(const std::vector<unsigned char>& bytes);
+// What is wrong with the JPEG's Huffman tables, or "" when nothing is: a
+// table of more than 256 codes, or a scan that decodes with a table no
+// definition before it made. stb_image writes past its tables on the first
+// and reads memory it never set on the second, so the decoder refuses both
+// first. Every table definition and scan of the file is looked at, as
+// stb_image reads them (across padding between segments, between the scans
+// of a progressive JPEG).
+std::string jpegHuffmanTablesFault(const std::vector<unsigned char>& bytes);
 
 // The size and colour component count in a JPEG's first start-of-frame
 // segment, found by walking the marker segments from the start of the file.
