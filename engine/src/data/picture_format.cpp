@@ -44,6 +44,10 @@ std::string jpegHuffmanTablesFault(const std::vector<unsigned char>& bytes) {
             continue;
         }
         if (marker == kEndOfImage) break;
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+            at += 2;  // a stuffed byte, TEM or a restart marker: no segment follows
+            continue;
+        }
         const std::size_t length = static_cast<std::size_t>(bytes[at + 2] << 8 | bytes[at + 3]);
         if (marker == kDefineHuffman) {
             // Tables: a class and id byte, 16 counts, then the counted
@@ -73,11 +77,23 @@ std::string jpegHuffmanTablesFault(const std::vector<unsigned char>& bytes) {
         }
         at = std::min(n, at + 2 + length);
         if (marker == kStartOfScan) {
-            // The entropy-coded data runs to the next marker that is not a
-            // stuffed zero or a restart marker.
-            while (at + 1 < n && !(bytes[at] == 0xFF && bytes[at + 1] != 0x00 &&
-                                   !(bytes[at + 1] >= 0xD0 && bytes[at + 1] <= 0xD7)))
-                ++at;
+            // The entropy-coded data runs to the next marker: an 0xFF, after
+            // any fill bytes, before a byte that is no stuffed zero and no
+            // restart marker.
+            while (at < n) {
+                if (bytes[at] != 0xFF) {
+                    ++at;
+                    continue;
+                }
+                std::size_t next = at + 1;
+                while (next < n && bytes[next] == 0xFF) ++next;
+                if (next < n && (bytes[next] == 0x00 || (bytes[next] >= 0xD0 && bytes[next] <= 0xD7))) {
+                    at = next + 1;
+                    continue;
+                }
+                at = next - 1;  // the 0xFF before the marker
+                break;
+            }
         }
     }
     return {};
